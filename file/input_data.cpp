@@ -1,0 +1,83 @@
+#include "file/input_data.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kMarker[3] = {0x01, 0x02, 0x72};
+constexpr uint8_t kLineFeed = 0x0A;
+constexpr uint8_t kCarriageReturn = 0x0D;
+constexpr uint8_t kEndOfFile = 0x1A;
+constexpr size_t kHeaderSize = 4;
+
+// Undoes the text-mode translation: CR LF reads as LF, a lone CR as CR, and
+// a byte 0x1A ends the data.
+std::vector<uint8_t> FromTextMode(const uint8_t* bytes, size_t size) {
+  std::vector<uint8_t> logical;
+  logical.reserve(size);
+  for (size_t i = 0; i < size; ++i) {
+    if (bytes[i] == kEndOfFile) break;
+    if (bytes[i] == kCarriageReturn && i + 1 < size && bytes[i + 1] == kLineFeed) continue;
+    logical.push_back(bytes[i]);
+  }
+  return logical;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeInputData(const InputData& data) {
+  const int n = data.gridSize;
+  std::vector<uint8_t> logical(kMarker, kMarker + 3);
+  logical.push_back(static_cast<uint8_t>(n));
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) logical.push_back(static_cast<uint8_t>(data.given[x][y]));
+  }
+  std::vector<uint8_t> bytes;
+  bytes.reserve(logical.size() + 16);
+  for (uint8_t byte : logical) {
+    if (byte == kLineFeed) bytes.push_back(kCarriageReturn);
+    bytes.push_back(byte);
+  }
+  return bytes;
+}
+
+InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data) {
+  const std::vector<uint8_t> logical = FromTextMode(bytes, size);
+  if (logical.size() < kHeaderSize) return InputDataStatus::kBadHeader;
+  const int n = logical[3];
+  if (!IsGridSize(n)) return InputDataStatus::kBadHeader;
+  if (logical.size() < kHeaderSize + static_cast<size_t>(n * n)) return InputDataStatus::kBadClues;
+
+  InputData parsed = {};
+  parsed.gridSize = n;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int v = logical[kHeaderSize + y * n + x];
+      if (v > n) return InputDataStatus::kBadClues;
+      parsed.given[x][y] = v;
+    }
+  }
+  std::memcpy(data, &parsed, sizeof parsed);
+  return InputDataStatus::kOk;
+}
+
+InputData InputDataFromBoard() {
+  InputData data = {};
+  data.gridSize = board.gridSize;
+  for (int x = 0; x < board.gridSize; ++x) {
+    for (int y = 0; y < board.gridSize; ++y) data.given[x][y] = board.given[x][y];
+  }
+  return data;
+}
+
+void ApplyInputData(WindowHandle window, const InputData& data) {
+  board.gridSize = data.gridSize;
+  ResetBoard(window);
+  for (int x = 0; x < data.gridSize; ++x) {
+    for (int y = 0; y < data.gridSize; ++y) {
+      board.given[x][y] = data.given[x][y];
+      board.fixed[x][y] = data.given[x][y];
+      board.shown[x][y] = data.given[x][y];
+    }
+  }
+}

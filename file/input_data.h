@@ -1,0 +1,39 @@
+// The input-data file (".cvn"): a header 0x01 0x02 0x72 N, then N x N clue
+// bytes in reading order (cell (x, y) at logical position 4 + y*N + x), stored
+// through the text-mode line-end translation of the platform's file streams.
+// We do that translation ourselves so the bytes on disk are the same on every
+// platform: writing stores 0x0A as 0x0D 0x0A; reading turns 0x0D 0x0A back into
+// 0x0A and stops at a byte 0x1A. Pure functions, callable from any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "solver/board.h"
+
+// The content of a file: the board side and its clues, indexed [x][y].
+struct InputData {
+  int32_t gridSize;
+  int32_t given[kMaxGridSize][kMaxGridSize];
+};
+
+enum class InputDataStatus {
+  kOk,
+  kBadHeader,  // the data ends within the header, or the size is not 9/16/25
+  kBadClues,   // a clue above N, or the data ends before all N x N clues
+};
+
+// The bytes on disk for `data`.
+std::vector<uint8_t> EncodeInputData(const InputData& data);
+
+// Parses the bytes on disk of a whole file into *data. *data is written in
+// full only when the result is kOk; otherwise it is left untouched.
+InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data);
+
+// The clues of the board (board.given at board.gridSize).
+InputData InputDataFromBoard();
+
+// Starts a board of the file's size with its clues: sets gridSize, ResetBoard,
+// then the clues into given, fixed and shown. Window thread, no worker running.
+void ApplyInputData(WindowHandle window, const InputData& data);

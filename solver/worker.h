@@ -1,0 +1,26 @@
+// The solve worker and the commands that start and stop it. All functions but
+// SolveWorker run on the window thread. There is never more than one worker,
+// and a command that stops the worker waits for it to end before it goes on,
+// handling the messages the worker sends to the window meanwhile.
+#pragma once
+
+#include "solver/window_hooks.h"
+
+constexpr int kCommandStartSearch = 500;
+constexpr int kCommandStopSearch = 501;
+
+// The stop step every board-changing command runs first: searchStopped = 1,
+// the start-search item enabled, and a running worker waited for.
+void StopWorker(WindowHandle window);
+
+// Waits for a running worker to end by itself, without asking it to stop.
+void WaitForWorker(WindowHandle window);
+
+// Command 500: a fresh solve, or with a solution on screen the next one.
+void StartSearch(WindowHandle window);
+
+// Command 501: stops the solve and redraws what it left.
+void AbortSearch(WindowHandle window);
+
+// The worker's own procedure: propagation, search, result.
+void SolveWorker(WindowHandle window);
