@@ -1,0 +1,71 @@
+# The Win32 program, its help file and the tests of the real window, for the
+# mingw-w64 cross builds (cmake/mingw-*.cmake).
+enable_language(C RC)
+
+set(CORVANA_WIN_OPTIONS -fexec-charset=CP932)
+target_compile_options(corvana_core PRIVATE ${CORVANA_WIN_OPTIONS})
+
+# Everything of the program but WinMain, so the tests can create the real
+# window with the real window procedure.
+add_library(corvana_app STATIC
+  app/commands.cpp
+  app/input.cpp
+  app/shell.cpp
+  app/window_hooks_win.cpp
+  app/window_proc.cpp
+  file/input_data_win.cpp
+  view/canvas.cpp
+  view/draw.cpp
+)
+target_compile_options(corvana_app PRIVATE ${CORVANA_WIN_OPTIONS})
+target_link_libraries(corvana_app PUBLIC corvana_core comdlg32 gdi32 shell32)
+
+set(CORVANA_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/corvana.rc)
+set_source_files_properties(${CORVANA_RESOURCES} PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/corvana.ico;${CMAKE_CURRENT_SOURCE_DIR}/app/corvana.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/resource.h")
+
+add_executable(Corvana WIN32 app/main.cpp ${CORVANA_RESOURCES})
+target_compile_options(Corvana PRIVATE ${CORVANA_WIN_OPTIONS})
+target_link_libraries(Corvana PRIVATE corvana_app)
+target_link_options(Corvana PRIVATE -static -mwindows)
+set_target_properties(Corvana PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The help file, compiled from our own HTML and placed next to the program.
+find_program(CHMCMD chmcmd)
+if(CHMCMD)
+  file(GLOB CORVANA_HELP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/help/*)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/cv_help.chm
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_CURRENT_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/help ${CHMCMD} --no-html-scan --verbosity 0 cv_help.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help/cv_help.chm ${CMAKE_BINARY_DIR}/cv_help.chm
+    DEPENDS ${CORVANA_HELP_SOURCES}
+    COMMENT "Compiling the help file")
+  add_custom_target(corvana_help ALL DEPENDS ${CMAKE_BINARY_DIR}/cv_help.chm)
+else()
+  message(WARNING "chmcmd not found (Debian package fp-utils): no cv_help.chm")
+endif()
+
+# GoogleTest from the Debian source package, built for this target.
+if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+if(TARGET gtest)
+  file(GLOB CORVANA_WIN_TESTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/win/*.cpp)
+  add_executable(corvana_win_tests ${CORVANA_WIN_TESTS} ${CORVANA_RESOURCES})
+  target_compile_options(corvana_win_tests PRIVATE ${CORVANA_WIN_OPTIONS})
+  target_link_libraries(corvana_win_tests PRIVATE corvana_app gtest)
+  target_link_options(corvana_win_tests PRIVATE -static)
+  set_target_properties(corvana_win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    include(GoogleTest)
+    gtest_discover_tests(corvana_win_tests
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120
+      PROPERTIES TIMEOUT 300)
+  endif()
+endif()

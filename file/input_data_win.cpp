@@ -1,0 +1,107 @@
+#include "file/input_data_win.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "file/input_data.h"
+#include "solver/board.h"
+#include "solver/worker.h"
+
+char filePath[256] = "";
+
+namespace {
+
+// Description and pattern pairs, ended by an empty string.
+const char kFilter[] = "Corvana(*.cvn)\0*.cvn\0All\0*.*\0";
+const char kBadFileText[] = "不正なファイルです。";
+
+OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
+  OPENFILENAMEA record = {};
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // 76 bytes on 32-bit Windows
+  record.hwndOwner = window;
+  record.lpstrFilter = kFilter;
+  record.nFilterIndex = 1;
+  record.lpstrFile = filePath;
+  record.nMaxFile = sizeof filePath;
+  record.lpstrFileTitle = fileTitle;
+  record.nMaxFileTitle = 63;
+  record.Flags = flags;
+  return record;
+}
+
+// Writes the whole file beside the target and moves it over the target only
+// when every write and the close have succeeded, so a failure leaves an
+// existing file as it was.
+bool WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
+  std::string directory(path);
+  const size_t slash = directory.find_last_of("\\/");
+  directory.resize(slash == std::string::npos ? 0 : slash + 1);
+  if (directory.empty()) directory = ".";
+  char temporary[MAX_PATH];
+  if (GetTempFileNameA(directory.c_str(), "cvn", 0, temporary) == 0) return false;
+  std::FILE* file = std::fopen(temporary, "wb");
+  if (file == nullptr) {
+    DeleteFileA(temporary);
+    return false;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed &&
+      MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileA(temporary);
+  return false;
+}
+
+// The whole file, or false when it cannot be opened or read.
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  uint8_t chunk[4096];
+  size_t count;
+  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    bytes->insert(bytes->end(), chunk, chunk + count);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
+}
+
+}  // namespace
+
+void SaveInputData(HWND window) {
+  StopWorker(window);
+  char fileTitle[64] = "";
+  OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_HIDEREADONLY);
+  record.lpstrDefExt = "cvn";
+  if (GetSaveFileNameA(&record) == 0) return;
+  if (!WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
+    MessageBoxA(window, filePath, "Cannot Write File", MB_OK);
+    return;
+  }
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+void LoadInputData(HWND window) {
+  StopWorker(window);
+  char fileTitle[64] = "";
+  OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+  if (GetOpenFileNameA(&record) == 0) return;
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(filePath, &bytes)) {
+    MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
+    return;
+  }
+  InputData data;
+  if (DecodeInputData(bytes.data(), bytes.size(), &data) != InputDataStatus::kOk) {
+    MessageBoxA(window, kBadFileText, kBadFileText, MB_OK);
+    return;
+  }
+  ApplyInputData(window, data);
+  DrawAllCells(window);
+  InvalidateRect(window, nullptr, TRUE);
+}
