@@ -1,11 +1,80 @@
 #include "solver/search.h"
 
 #include "solver/board.h"
-#include "solver/geometry.h"
+#include "solver/lex_search.h"
+
+// What the search accepts is every completion of the board in which no two
+// cells of a row, column or box share a digit and every empty cell keeps a
+// digit its candidate flags allow; it meets them in ascending order of the
+// board read in reading order. Propagation removes only digits no solution
+// uses, so these are the solutions of the clues. Instead of walking that
+// order cell by cell, the search asks a complete solver for the smallest
+// completion (lex_search.h) and writes only its digits into shown.
 
 namespace {
 
 int64_t searchSteps = 0;
+
+// The candidates and the solutions of the current board, cells in reading
+// order (index y * N + x).
+uint32_t masks[kMaxGridSize * kMaxGridSize];
+uint8_t previous[kMaxGridSize * kMaxGridSize];
+uint8_t solution[kMaxGridSize * kMaxGridSize];
+
+// Cells before `start` in reading order keep the digit they show (the worker
+// always starts at the first cell, where there are none).
+void LoadMasks(int start) {
+  const int n = board.gridSize;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int cell = y * n + x;
+      uint32_t m = 0;
+      const int known = board.fixed[x][y] != 0 ? board.fixed[x][y]
+                        : cell < start         ? board.shown[x][y]
+                                               : 0;
+      if (known > 0 && known <= n) {
+        m = uint32_t{1} << (known - 1);
+      } else {
+        for (int v = 1; v <= n; ++v)
+          m |= board.eliminated[x][y][v] == 0 ? uint32_t{1} << (v - 1) : 0;
+      }
+      masks[cell] = m;
+    }
+  }
+}
+
+// The solution on screen, as the bound the next one must pass. An empty or
+// out-of-range search cell (never left by a finished search) counts as 1,
+// the digit the cell would start from.
+void LoadPrevious() {
+  const int n = board.gridSize;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int digit = board.shown[x][y];
+      previous[y * n + x] = static_cast<uint8_t>(digit >= 1 && digit <= n ? digit : 1);
+    }
+  }
+}
+
+// Writes the solution's digits in reading order, each drawn as the search
+// tries it when the progress display is on.
+void ShowSolution(WindowHandle window) {
+  const int n = board.gridSize;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      if (board.fixed[x][y] != 0) continue;
+      board.shown[x][y] = solution[y * n + x];
+      ++searchSteps;
+      if (board.showProgress.load() != 0) DrawProgressCell(window, x, y);
+    }
+  }
+}
+
+template <int N>
+LexOutcome Run(bool resuming, const EngineContext& context) {
+  if (resuming) return NextSolution<N>(masks, previous, context, solution);
+  return SmallestSolution<N>(masks, context, solution);
+}
 
 }  // namespace
 
@@ -14,46 +83,31 @@ void ResetSearchSteps() { searchSteps = 0; }
 
 int SearchFrom(WindowHandle window, int x, int y) {
   if (board.searchStopped.load() != 0) return kSearchStopped;
-
   const int n = board.gridSize;
-  while (y < n && board.fixed[x][y] != 0) {
-    const CellPos next = NextCell(x, y);
-    x = next.x;
-    y = next.y;
-  }
-  if (y == n) {
-    // Resuming: the first completed board reached is the one on screen, so
-    // reject it and keep going.
-    if (board.solutionShown == 0) {
-      board.solutionShown = 1;
-      return kSearchFound;
-    }
+  LoadMasks(y * n + x);
+  const bool resuming = board.solutionShown == 1;
+  if (resuming) {
+    LoadPrevious();
+    // The shown solution is the first completion a resumed search meets; it
+    // is passed now, and a stop from here on leaves a fresh start behind.
     board.solutionShown = 0;
-    return kSearchFailed;
   }
-
-  int first = 1;
-  if (board.solutionShown == 1 && board.shown[x][y] != 0) first = board.shown[x][y];
-
-  // Only the peers before (x, y) in reading order are read through shown; the
-  // later ones count through eliminated, which holds every fixed digit.
-  int32_t used[kMaxGridSize + 1];
-  for (int v = 1; v <= n; ++v) used[v] = board.eliminated[x][y][v];
-  for (int x2 = 0; x2 < x; ++x2) used[board.shown[x2][y]] = 1;
-  for (int y2 = 0; y2 < y; ++y2) used[board.shown[x][y2]] = 1;
-  const int nb = board.boxSize;
-  const int bx = x / nb * nb;
-  const int by = y / nb * nb;
-  for (int k = 0; k < (y % nb) * nb; ++k) used[board.shown[bx + k % nb][by + k / nb]] = 1;
-
-  const CellPos next = NextCell(x, y);
-  for (int d = first; d <= n; ++d) {
-    if (used[d] != 0) continue;
-    board.shown[x][y] = d;
-    ++searchSteps;
-    if (board.showProgress.load() != 0) DrawProgressCell(window, x, y);
-    const int result = SearchFrom(window, next.x, next.y);
-    if (result != kSearchFailed) return result;
+  const EngineContext context = {&board.searchStopped, &searchSteps};
+  LexOutcome outcome = LexOutcome::kNone;
+  switch (n) {
+    case 9:
+      outcome = Run<9>(resuming, context);
+      break;
+    case 16:
+      outcome = Run<16>(resuming, context);
+      break;
+    case 25:
+      outcome = Run<25>(resuming, context);
+      break;
   }
-  return kSearchFailed;
+  if (outcome == LexOutcome::kStopped) return kSearchStopped;
+  if (outcome == LexOutcome::kNone) return kSearchFailed;
+  ShowSolution(window);
+  board.solutionShown = 1;
+  return kSearchFound;
 }

@@ -1,0 +1,56 @@
+// The bitmask board of the fast search: one candidate mask per cell, cells in
+// reading order, and the fixed tables of peers, units and box-line segments
+// for each of the three board sides. Used only on the solve worker.
+#pragma once
+
+#include <cstdint>
+
+// Cell index i = y * N + x, so ascending indices are reading order.
+// Mask bit d - 1 stands for digit d; a cell whose mask has one bit is decided.
+template <int N>
+struct GridShape {
+  static constexpr int kBox = N == 9 ? 3 : (N == 16 ? 4 : 5);
+  static constexpr int kCells = N * N;
+  static constexpr int kUnits = 3 * N;
+  static constexpr int kPeers = 3 * (N - 1) - 2 * (kBox - 1);
+  static constexpr uint32_t kAll = (uint32_t{1} << N) - 1;
+};
+
+// units[u]: rows 0..N-1, columns N..2N-1, boxes 2N..3N-1, cells in walk order.
+// rowSegments[y][k]: the n cells of row y inside box column k; columnSegments
+// likewise for column x inside box row k.
+template <int N>
+struct GridTables {
+  using Shape = GridShape<N>;
+  uint16_t peers[Shape::kCells][Shape::kPeers];
+  uint16_t units[Shape::kUnits][N];
+  uint16_t rowSegments[N][Shape::kBox][Shape::kBox];
+  uint16_t columnSegments[N][Shape::kBox][Shape::kBox];
+  // The units of each cell (row, column, box) and its band of rows and of
+  // columns (y / n, x / n).
+  uint8_t cellUnits[Shape::kCells][3];
+  uint8_t rowBand[Shape::kCells];
+  uint8_t columnBand[Shape::kCells];
+};
+
+// Built on first use; callers keep the reference for the whole search.
+template <int N>
+const GridTables<N>& Tables();
+
+// Candidate masks of every cell plus where the lexicographic bound of a query
+// stands: every cell before lexPos is decided and equal to the bound's digit.
+template <int N>
+struct GridState {
+  uint32_t cand[GridShape<N>::kCells];
+  int32_t lexPos;
+};
+
+inline bool IsSingle(uint32_t mask) { return (mask & (mask - 1)) == 0; }
+inline int DigitOf(uint32_t single) { return __builtin_ctz(single) + 1; }
+inline uint32_t BitOf(int digit) { return uint32_t{1} << (digit - 1); }
+// Portable bit count: without -mpopcnt the builtin becomes a library call.
+inline int CountOf(uint32_t mask) {
+  mask = mask - ((mask >> 1) & 0x55555555u);
+  mask = (mask & 0x33333333u) + ((mask >> 2) & 0x33333333u);
+  return static_cast<int>((((mask + (mask >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}

@@ -1,0 +1,194 @@
+#include "solver/lex_search.h"
+
+#include <cstring>
+
+namespace {
+
+// walk: settled, with a prefix of cells decided to the answer's digits.
+// probe: scratch copy for one query. best/other: the witness in hand and the
+// buffer the next query writes; they trade places when a query succeeds.
+template <int N>
+struct LexWork {
+  GridState<N> walk;
+  GridState<N> probe;
+  uint8_t digits[2][GridShape<N>::kCells];
+  uint8_t* best;
+  uint8_t* other;
+};
+
+template <int N>
+LexWork<N> lexWork;
+
+template <int N>
+void TakeWitness(LexWork<N>* work) {
+  uint8_t* const kept = work->best;
+  work->best = work->other;
+  work->other = kept;
+}
+
+template <int N>
+int FirstDifference(const uint8_t* a, const uint8_t* b) {
+  int p = 0;
+  while (p < GridShape<N>::kCells && a[p] == b[p]) ++p;
+  return p;
+}
+
+LexOutcome FromQuery(QueryOutcome outcome) {
+  return outcome == QueryOutcome::kStopped ? LexOutcome::kStopped : LexOutcome::kNone;
+}
+
+// Nodes a probe may spend; after kProbeTries probes over budget in one walk
+// the walk goes on without them.
+template <int N>
+constexpr int64_t kProbeBudget = 2 * GridShape<N>::kCells;
+constexpr int kProbeTries = 3;
+
+// Branching in reading order with digits ascending, the first solution found
+// is the smallest (above the bound, if any). On boards with many solutions
+// that takes a straight run down the board; where it would have to refute a
+// wrong early digit it soon runs out of budget and the oracle takes over.
+template <int N>
+QueryOutcome Probe(const GridState<N>& from, const Query& bound, const EngineContext& context,
+                   uint8_t* witness) {
+  Query probe = bound;
+  probe.preferred = nullptr;
+  probe.readingOrder = true;
+  probe.nodeBudget = kProbeBudget<N>;
+  return Solve(from, probe, context, witness);
+}
+
+// From a walk whose cells before `from` are decided and a witness `best`
+// within it, turns best into the smallest solution of the walk. Each cell
+// keeps best's digit unless the oracle finds a solution with a smaller one;
+// a query bounded below best over all remaining cells ends the walk as soon
+// as best is the smallest, which settles a puzzle with one solution at once.
+template <int N>
+LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& context) {
+  constexpr int kCells = GridShape<N>::kCells;
+  GridState<N>& walk = work->walk;
+  int c = from;
+  int probes = 0;
+  for (;;) {
+    Query below;
+    below.bound = LexBound::kBelow;
+    below.boundDigits = work->best;
+    walk.lexPos = c;
+    QueryOutcome outcome = Solve(walk, below, context, work->other);
+    if (outcome != QueryOutcome::kFound) {
+      return outcome == QueryOutcome::kNone ? LexOutcome::kFound : FromQuery(outcome);
+    }
+    TakeWitness(work);
+    if (probes < kProbeTries) {
+      ++probes;
+      outcome = Probe(walk, Query(), context, work->other);
+      if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+      if (outcome == QueryOutcome::kFound) {
+        TakeWitness(work);
+        return LexOutcome::kFound;
+      }
+    }
+    bool improved = false;
+    for (; c < kCells && !improved; ++c) {
+      const uint32_t m = walk.cand[c];
+      if (IsSingle(m)) continue;
+      const uint32_t smaller = m & (BitOf(work->best[c]) - 1);
+      if (smaller != 0) {
+        Query cell;
+        cell.restrictCell = c;
+        cell.restrictMask = smaller;
+        cell.firstCell = c;
+        outcome = Solve(walk, cell, context, work->other);
+        if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+        if (outcome == QueryOutcome::kFound) {
+          TakeWitness(work);
+          improved = true;
+        }
+      }
+      // best is a solution within the walk, so deciding its digit never fails.
+      Assign(&walk, c, work->best[c]);
+    }
+    if (c == kCells) return LexOutcome::kFound;
+  }
+}
+
+}  // namespace
+
+template <int N>
+LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
+                            uint8_t* solution) {
+  LexWork<N>& work = lexWork<N>;
+  work.best = work.digits[0];
+  work.other = work.digits[1];
+  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+  const QueryOutcome outcome = Solve(work.walk, Query(), context, work.best);
+  if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
+  const LexOutcome result = CompleteSmallest(&work, 0, context);
+  if (result == LexOutcome::kFound) std::memcpy(solution, work.best, GridShape<N>::kCells);
+  return result;
+}
+
+// The next solution after S keeps S's longest possible prefix: a query bounded
+// above S gives a witness leaving S at some cell j; asking again with S's
+// digits kept up to j pushes j on until no solution leaves S later. Cell j
+// then takes the smallest digit above S's that a solution uses, and the cells
+// behind it the smallest completion.
+template <int N>
+LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
+                        const EngineContext& context, uint8_t* solution) {
+  constexpr int kCells = GridShape<N>::kCells;
+  LexWork<N>& work = lexWork<N>;
+  work.best = work.digits[0];
+  work.other = work.digits[1];
+  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+  Query above;
+  above.bound = LexBound::kAbove;
+  above.boundDigits = previous;
+  above.preferred = previous;
+  QueryOutcome outcome = Solve(work.walk, above, context, work.best);
+  if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
+  outcome = Probe(work.walk, above, context, work.other);
+  if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+  if (outcome == QueryOutcome::kFound) {
+    std::memcpy(solution, work.other, kCells);
+    return LexOutcome::kFound;
+  }
+  int j = FirstDifference<N>(work.best, previous);
+  int kept = 0;
+  for (;;) {
+    // best agrees with S before j, so keeping those digits never fails.
+    for (; kept < j; ++kept) Assign(&work.walk, kept, previous[kept]);
+    work.probe = work.walk;
+    if (!Assign(&work.probe, j, previous[j])) break;
+    work.probe.lexPos = j + 1;
+    outcome = Solve(work.probe, above, context, work.other);
+    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+    if (outcome == QueryOutcome::kNone) break;
+    TakeWitness(&work);
+    j = FirstDifference<N>(work.best, previous);
+  }
+  const uint32_t leftOf = BitOf(previous[j]);
+  const uint32_t between = work.walk.cand[j] & ~(leftOf | (leftOf - 1)) & (BitOf(work.best[j]) - 1);
+  if (between != 0) {
+    Query cell;
+    cell.restrictCell = j;
+    cell.restrictMask = between;
+    cell.firstCell = j;
+    outcome = Solve(work.walk, cell, context, work.other);
+    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+    if (outcome == QueryOutcome::kFound) TakeWitness(&work);
+  }
+  Assign(&work.walk, j, work.best[j]);
+  const LexOutcome result = CompleteSmallest(&work, j + 1, context);
+  if (result == LexOutcome::kFound) std::memcpy(solution, work.best, kCells);
+  return result;
+}
+
+template LexOutcome SmallestSolution<9>(const uint32_t*, const EngineContext&, uint8_t*);
+template LexOutcome SmallestSolution<16>(const uint32_t*, const EngineContext&, uint8_t*);
+template LexOutcome SmallestSolution<25>(const uint32_t*, const EngineContext&, uint8_t*);
+template LexOutcome NextSolution<9>(const uint32_t*, const uint8_t*, const EngineContext&,
+                                    uint8_t*);
+template LexOutcome NextSolution<16>(const uint32_t*, const uint8_t*, const EngineContext&,
+                                     uint8_t*);
+template LexOutcome NextSolution<25>(const uint32_t*, const uint8_t*, const EngineContext&,
+                                     uint8_t*);

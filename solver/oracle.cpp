@@ -1,0 +1,453 @@
+#include "solver/oracle.h"
+
+#include "solver/all_different.h"
+
+namespace {
+
+enum class Change { kNone, kSome, kContradiction };
+
+// The work a Settle still has to do. queue: cells decided but not yet taken
+// out of their peers; a cell is queued at most once per Settle (it becomes
+// decided once, and a second decision would empty it), so twice the board is
+// room for the seeds as well. unitDirty / rowBandDirty / columnBandDirty: the
+// units and bands holding a cell whose candidates changed since they were
+// last looked at for hidden singles and box-line reductions.
+template <int N>
+struct Pending {
+  uint16_t queue[2 * GridShape<N>::kCells];
+  int head;
+  int tail;
+  uint8_t unitDirty[GridShape<N>::kUnits];
+  uint8_t matchDirty[GridShape<N>::kUnits];
+  uint8_t rowBandDirty[GridShape<N>::kBox];
+  uint8_t columnBandDirty[GridShape<N>::kBox];
+};
+
+template <int N>
+void Clear(Pending<N>* pending) {
+  pending->head = 0;
+  pending->tail = 0;
+  for (uint8_t& dirty : pending->unitDirty) dirty = 0;
+  for (uint8_t& dirty : pending->matchDirty) dirty = 0;
+  for (uint8_t& dirty : pending->rowBandDirty) dirty = 0;
+  for (uint8_t& dirty : pending->columnBandDirty) dirty = 0;
+}
+
+template <int N>
+void MarkAll(Pending<N>* pending) {
+  for (uint8_t& dirty : pending->unitDirty) dirty = 1;
+  for (uint8_t& dirty : pending->matchDirty) dirty = 1;
+  for (uint8_t& dirty : pending->rowBandDirty) dirty = 1;
+  for (uint8_t& dirty : pending->columnBandDirty) dirty = 1;
+}
+
+template <int N>
+inline void MarkChanged(const GridTables<N>& tables, int cell, Pending<N>* pending) {
+  pending->unitDirty[tables.cellUnits[cell][0]] = 1;
+  pending->unitDirty[tables.cellUnits[cell][1]] = 1;
+  pending->unitDirty[tables.cellUnits[cell][2]] = 1;
+  pending->matchDirty[tables.cellUnits[cell][0]] = 1;
+  pending->matchDirty[tables.cellUnits[cell][1]] = 1;
+  pending->matchDirty[tables.cellUnits[cell][2]] = 1;
+  pending->rowBandDirty[tables.rowBand[cell]] = 1;
+  pending->columnBandDirty[tables.columnBand[cell]] = 1;
+}
+
+template <int N>
+inline void Decide(const GridTables<N>& tables, int cell, Pending<N>* pending) {
+  pending->queue[pending->tail++] = static_cast<uint16_t>(cell);
+  MarkChanged(tables, cell, pending);
+}
+
+// Takes `bits` out of one cell; queues the cell when that decides it.
+template <int N>
+inline Change Remove(const GridTables<N>& tables, uint32_t* cand, int cell, uint32_t bits,
+                     Pending<N>* pending) {
+  const uint32_t before = cand[cell];
+  if ((before & bits) == 0) return Change::kNone;
+  const uint32_t after = before & ~bits;
+  cand[cell] = after;
+  if (after == 0) return Change::kContradiction;
+  MarkChanged(tables, cell, pending);
+  if (IsSingle(after)) pending->queue[pending->tail++] = static_cast<uint16_t>(cell);
+  return Change::kSome;
+}
+
+template <int N>
+bool NakedSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pending) {
+  while (pending->head < pending->tail) {
+    const int cell = pending->queue[pending->head++];
+    const uint32_t bit = cand[cell];
+    const uint16_t* peers = tables.peers[cell];
+    for (int k = 0; k < GridShape<N>::kPeers; ++k) {
+      if (Remove(tables, cand, peers[k], bit, pending) == Change::kContradiction) return false;
+    }
+  }
+  return true;
+}
+
+// A digit with one place left in a unit goes there; a digit with none left
+// is a contradiction.
+template <int N>
+Change HiddenSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pending) {
+  Change change = Change::kNone;
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    if (pending->unitDirty[u] == 0) continue;
+    pending->unitDirty[u] = 0;
+    const uint16_t* cells = tables.units[u];
+    uint32_t once = 0;
+    uint32_t twice = 0;
+    uint32_t decided = 0;
+    for (int k = 0; k < N; ++k) {
+      const uint32_t m = cand[cells[k]];
+      twice |= once & m;
+      once |= m;
+      decided |= IsSingle(m) ? m : 0;
+    }
+    if (once != GridShape<N>::kAll) return Change::kContradiction;
+    uint32_t hidden = once & ~twice & ~decided;
+    while (hidden != 0) {
+      const uint32_t bit = hidden & (0u - hidden);
+      hidden ^= bit;
+      int k = 0;
+      while (k < N && (cand[cells[k]] & bit) == 0) ++k;
+      // Another hidden digit of this unit already took the only cell.
+      if (k == N) return Change::kContradiction;
+      cand[cells[k]] = bit;
+      Decide(tables, cells[k], pending);
+      change = Change::kSome;
+    }
+  }
+  return change;
+}
+
+// Box-line reductions in the bands marked dirty, one direction of lines.
+// segments[line][k] are the n cells of a line inside its k-th box; the n lines
+// of a band cross the same boxes. Pointing: a digit that a box holds only on
+// one line leaves the rest of that line. Claiming: a digit that a line holds
+// only inside one box leaves the rest of that box.
+template <int N>
+Change BoxLine(const GridTables<N>& tables, uint32_t* cand,
+               const uint16_t (*segments)[GridShape<N>::kBox][GridShape<N>::kBox],
+               uint8_t* bandDirty, Pending<N>* pending) {
+  constexpr int n = GridShape<N>::kBox;
+  Change change = Change::kNone;
+  auto removeFromSegment = [&](int line, int k, uint32_t bits) {
+    for (int j = 0; j < n; ++j) {
+      const Change c = Remove(tables, cand, segments[line][k][j], bits, pending);
+      if (c == Change::kContradiction) return false;
+      if (c == Change::kSome) change = Change::kSome;
+    }
+    return true;
+  };
+  for (int band = 0; band < n; ++band) {
+    if (bandDirty[band] == 0) continue;
+    bandDirty[band] = 0;
+    const int first = band * n;
+    uint32_t seg[n][n];
+    for (int i = 0; i < n; ++i) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t m = 0;
+        for (int j = 0; j < n; ++j) m |= cand[segments[first + i][k][j]];
+        seg[i][k] = m;
+      }
+    }
+    for (int i = 0; i < n; ++i) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t restOfLine = 0;
+        for (int k2 = 0; k2 < n; ++k2) restOfLine |= k2 == k ? 0 : seg[i][k2];
+        uint32_t restOfBox = 0;
+        for (int i2 = 0; i2 < n; ++i2) restOfBox |= i2 == i ? 0 : seg[i2][k];
+        const uint32_t pointing = seg[i][k] & ~restOfBox & restOfLine;
+        const uint32_t claiming = seg[i][k] & ~restOfLine & restOfBox;
+        if (pointing != 0) {
+          for (int k2 = 0; k2 < n; ++k2) {
+            if (k2 != k && !removeFromSegment(first + i, k2, pointing)) {
+              return Change::kContradiction;
+            }
+          }
+        }
+        if (claiming != 0) {
+          for (int i2 = 0; i2 < n; ++i2) {
+            if (i2 != i && !removeFromSegment(first + i2, k, claiming)) {
+              return Change::kContradiction;
+            }
+          }
+        }
+      }
+    }
+  }
+  return change;
+}
+
+// The matching filter of all_different.h on the dirty units.
+template <int N>
+Change Matchings(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pending) {
+  Change change = Change::kNone;
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    if (pending->matchDirty[u] == 0) continue;
+    pending->matchDirty[u] = 0;
+    const uint16_t* cells = tables.units[u];
+    uint32_t open[N];
+    int openCell[N];
+    int count = 0;
+    for (int k = 0; k < N; ++k) {
+      const uint32_t m = cand[cells[k]];
+      if (IsSingle(m)) continue;
+      open[count] = m;
+      openCell[count++] = cells[k];
+    }
+    if (count < 2) continue;
+    if (!FilterAllDifferent(open, count)) return Change::kContradiction;
+    for (int i = 0; i < count; ++i) {
+      const uint32_t gone = cand[openCell[i]] & ~open[i];
+      if (gone == 0) continue;
+      if (Remove(tables, cand, openCell[i], gone, pending) == Change::kContradiction) {
+        return Change::kContradiction;
+      }
+      change = Change::kSome;
+    }
+  }
+  return change;
+}
+
+// Keeps X below (or above) the bound in reading order: every cell before
+// lexPos equals the bound, so the first cell that is not decided to the
+// bound's digit may not go past it.
+template <int N>
+Change KeepBound(const GridTables<N>& tables, GridState<N>* state, const Query& query,
+                 Pending<N>* pending) {
+  constexpr int kCells = GridShape<N>::kCells;
+  uint32_t* cand = state->cand;
+  Change change = Change::kNone;
+  int p = state->lexPos;
+  for (; p < kCells; ++p) {
+    const uint32_t bit = BitOf(query.boundDigits[p]);
+    const uint32_t m = cand[p];
+    if (m == bit) continue;
+    const uint32_t allowed = query.bound == LexBound::kBelow ? (bit | (bit - 1)) : ~(bit - 1);
+    const uint32_t cut = m & allowed;
+    if (cut == 0) return Change::kContradiction;
+    if (cut != m) {
+      cand[p] = cut;
+      change = Change::kSome;
+      MarkChanged(tables, p, pending);
+      if (IsSingle(cut)) pending->queue[pending->tail++] = static_cast<uint16_t>(p);
+    }
+    if (cut != bit) break;
+  }
+  state->lexPos = p;
+  // Equal in every cell is not strictly below or above.
+  if (p == kCells) return Change::kContradiction;
+  return change;
+}
+
+template <int N>
+bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
+  const GridTables<N>& tables = Tables<N>();
+  const bool bounded = query != nullptr && query->bound != LexBound::kNone;
+  uint32_t* cand = state->cand;
+  for (;;) {
+    if (!NakedSingles(cand, tables, pending)) return false;
+    Change change = HiddenSingles(cand, tables, pending);
+    if (change == Change::kContradiction) return false;
+    if (change == Change::kSome) continue;
+    change = BoxLine<N>(tables, cand, tables.rowSegments, pending->rowBandDirty, pending);
+    if (change == Change::kContradiction) return false;
+    const Change columns =
+        BoxLine<N>(tables, cand, tables.columnSegments, pending->columnBandDirty, pending);
+    if (columns == Change::kContradiction) return false;
+    if (change == Change::kSome || columns == Change::kSome) continue;
+    if (matching) {
+      change = Matchings(cand, tables, pending);
+      if (change == Change::kContradiction) return false;
+      if (change == Change::kSome) continue;
+    }
+    if (bounded) {
+      change = KeepBound(tables, state, *query, pending);
+      if (change == Change::kContradiction) return false;
+      if (change == Change::kSome) continue;
+    }
+    return true;
+  }
+}
+
+// Settles after the candidates of `cell` changed.
+template <int N>
+bool SettleChanged(GridState<N>* state, int cell, const Query* query, bool matching) {
+  Pending<N> pending;
+  Clear(&pending);
+  MarkChanged(Tables<N>(), cell, &pending);
+  if (IsSingle(state->cand[cell])) pending.queue[pending.tail++] = static_cast<uint16_t>(cell);
+  return SettleQueue(state, &pending, query, matching);
+}
+
+// Next cell to branch on, or -1 when every cell is decided.
+template <int N>
+int ChooseCell(const GridState<N>& state, const Query& query) {
+  constexpr int kCells = GridShape<N>::kCells;
+  const uint32_t* cand = state.cand;
+  if (query.firstCell >= 0 && !IsSingle(cand[query.firstCell])) return query.firstCell;
+  if (query.readingOrder) {
+    for (int c = 0; c < kCells; ++c) {
+      if (!IsSingle(cand[c])) return c;
+    }
+    return -1;
+  }
+  // Fewest candidates first, ties in reading order.
+  int best = -1;
+  int bestCount = N + 1;
+  for (int c = 0; c < kCells; ++c) {
+    const uint32_t m = cand[c];
+    if (IsSingle(m)) continue;
+    const int count = CountOf(m);
+    if (count < bestCount) {
+      best = c;
+      bestCount = count;
+      if (count == 2) break;
+    }
+  }
+  return best;
+}
+
+template <int N>
+uint32_t ChooseDigit(const GridState<N>& state, const Query& query, int cell) {
+  const uint32_t m = state.cand[cell];
+  if (cell != query.firstCell && query.preferred != nullptr && query.preferred[cell] != 0) {
+    const uint32_t preferred = BitOf(query.preferred[cell]);
+    if ((m & preferred) != 0) return preferred;
+  }
+  return m & (0u - m);
+}
+
+// The search keeps one settled state per depth: depth d + 1 is depth d with
+// the branch digit decided. A refuted digit is taken out of depth d in place.
+template <int N>
+struct SearchStack {
+  GridState<N> states[GridShape<N>::kCells + 1];
+  int32_t branchCell[GridShape<N>::kCells + 1];
+  uint32_t branchBit[GridShape<N>::kCells + 1];
+};
+
+template <int N>
+SearchStack<N> searchStack;
+
+// The matching filter costs more than it saves on 9 x 9 boards; on larger
+// ones it runs at the root of every query and, once a query has spent
+// kMatchingAfter nodes, at every node of it.
+template <int N>
+constexpr bool kUseMatching = N > 9;
+template <int N>
+constexpr int64_t kMatchingAfter = GridShape<N>::kCells;
+
+}  // namespace
+
+template <int N>
+bool Assign(GridState<N>* state, int cell, int digit) {
+  const uint32_t bit = BitOf(digit);
+  if ((state->cand[cell] & bit) == 0) return false;
+  if (state->cand[cell] == bit) return true;
+  state->cand[cell] = bit;
+  return SettleChanged(state, cell, static_cast<const Query*>(nullptr), kUseMatching<N>);
+}
+
+template <int N>
+bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
+  constexpr int kCells = GridShape<N>::kCells;
+  Pending<N> pending;
+  Clear(&pending);
+  MarkAll(&pending);
+  state->lexPos = 0;
+  for (int c = 0; c < kCells; ++c) {
+    const uint32_t m = masks[c] & GridShape<N>::kAll;
+    if (m == 0) return false;
+    state->cand[c] = m;
+    if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(c);
+  }
+  return SettleQueue(state, &pending, static_cast<const Query*>(nullptr), kUseMatching<N>);
+}
+
+template <int N>
+QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
+                   uint8_t* witness) {
+  constexpr int kCells = GridShape<N>::kCells;
+  SearchStack<N>& stack = searchStack<N>;
+  GridState<N>* states = stack.states;
+  int64_t nodes = 1;
+  states[0] = root;
+  {
+    Pending<N> pending;
+    Clear(&pending);
+    if (kUseMatching<N>) {
+      for (uint8_t& dirty : pending.matchDirty) dirty = 1;
+    }
+    if (query.restrictCell >= 0) {
+      const uint32_t m = states[0].cand[query.restrictCell] & query.restrictMask;
+      if (m == 0) return QueryOutcome::kNone;
+      states[0].cand[query.restrictCell] = m;
+      MarkChanged(Tables<N>(), query.restrictCell, &pending);
+      if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(query.restrictCell);
+    }
+    if (!SettleQueue(&states[0], &pending, &query, kUseMatching<N>)) {
+      *context.steps += nodes;
+      return QueryOutcome::kNone;
+    }
+  }
+  int depth = 0;
+  for (;;) {
+    if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
+      *context.steps += nodes;
+      return QueryOutcome::kStopped;
+    }
+    if (query.nodeBudget > 0 && nodes > query.nodeBudget) {
+      *context.steps += nodes;
+      return QueryOutcome::kOverBudget;
+    }
+    GridState<N>& state = states[depth];
+    const int cell = ChooseCell(state, query);
+    if (cell < 0) {
+      for (int c = 0; c < kCells; ++c) witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
+      *context.steps += nodes;
+      return QueryOutcome::kFound;
+    }
+    const uint32_t bit = ChooseDigit(state, query, cell);
+    stack.branchCell[depth] = cell;
+    stack.branchBit[depth] = bit;
+    GridState<N>& next = states[depth + 1];
+    next = state;
+    next.cand[cell] = bit;
+    ++nodes;
+    const bool matching = kUseMatching<N> && nodes > kMatchingAfter<N>;
+    if (SettleChanged(&next, cell, &query, matching)) {
+      ++depth;
+      continue;
+    }
+    // The digit is refuted: take it out where it was chosen and settle; when
+    // that fails too, the choice one level up is refuted in turn.
+    for (;;) {
+      GridState<N>& current = states[depth];
+      const int refutedCell = stack.branchCell[depth];
+      current.cand[refutedCell] &= ~stack.branchBit[depth];
+      ++nodes;
+      const bool strong = kUseMatching<N> && nodes > kMatchingAfter<N>;
+      if (SettleChanged(&current, refutedCell, &query, strong)) break;
+      if (depth == 0) {
+        *context.steps += nodes;
+        return QueryOutcome::kNone;
+      }
+      --depth;
+      if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
+        *context.steps += nodes;
+        return QueryOutcome::kStopped;
+      }
+    }
+  }
+}
+
+#define CORVANA_ORACLE_INSTANCES(N)                          \
+  template bool Assign<N>(GridState<N>*, int, int);          \
+  template bool LoadRoot<N>(GridState<N>*, const uint32_t*); \
+  template QueryOutcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
+CORVANA_ORACLE_INSTANCES(9)
+CORVANA_ORACLE_INSTANCES(16)
+CORVANA_ORACLE_INSTANCES(25)

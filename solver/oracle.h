@@ -1,0 +1,56 @@
+// A complete solver on the bitmask board: propagation of naked and hidden
+// singles and box-line reductions, and a depth-first search that answers "is
+// there a solution within these candidates (and this lexicographic bound)?"
+// with a witness. The lexicographic walk (lex_search.h) drives it. Runs on the
+// solve worker only; all its working memory is static.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "solver/bit_grid.h"
+
+// What the caller shares with every query: the stop request it must obey and
+// the step counter it adds its nodes to.
+struct EngineContext {
+  const std::atomic<int32_t>* stopRequested;
+  int64_t* steps;
+};
+
+// A solution X must compare with `bound` (digits in reading order) like this.
+enum class LexBound { kNone, kBelow, kAbove };
+
+enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget };
+
+struct Query {
+  LexBound bound = LexBound::kNone;
+  const uint8_t* boundDigits = nullptr;
+  // The root's candidates of restrictCell are cut to restrictMask first.
+  int restrictCell = -1;
+  uint32_t restrictMask = 0;
+  // Branch on this cell first, digits ascending, so the witness holds the
+  // smallest digit of the cell that any solution uses.
+  int firstCell = -1;
+  // Digit to try first in each cell (0 or null: the smallest candidate).
+  const uint8_t* preferred = nullptr;
+  // Branch on the first undecided cell in reading order instead of the one
+  // with the fewest candidates: the first solution found is then the smallest.
+  bool readingOrder = false;
+  // Gives up after this many nodes (0: no limit).
+  int64_t nodeBudget = 0;
+};
+
+// Decides `cell` to `digit` in a settled state and settles again.
+template <int N>
+bool Assign(GridState<N>* state, int cell, int digit);
+
+// Builds the settled root from candidate masks in reading order (a decided
+// cell has one bit). False when the candidates already contradict.
+template <int N>
+bool LoadRoot(GridState<N>* state, const uint32_t* masks);
+
+// Searches the solutions of a settled `root` under `query`. On kFound,
+// witness holds one in reading order.
+template <int N>
+QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
+                   uint8_t* witness);

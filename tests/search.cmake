@@ -1,0 +1,62 @@
+# The fast search against the search as first written (tests/reference_search.cpp):
+# a second core library and a second corvana-solve built on the reference, the
+# test that compares their output, and the benchmarks of both.
+
+# Everything of corvana_core but the fast search.
+get_target_property(corvanaCoreSources corvana_core SOURCES)
+set(corvanaReferenceSources)
+foreach(source IN LISTS corvanaCoreSources)
+  if(NOT source MATCHES "solver/(search|lex_search|oracle|bit_grid|all_different)\\.cpp$")
+    list(APPEND corvanaReferenceSources ${PROJECT_SOURCE_DIR}/${source})
+  endif()
+endforeach()
+add_library(corvana_core_reference STATIC
+  ${corvanaReferenceSources}
+  ${CMAKE_CURRENT_LIST_DIR}/reference_search.cpp
+)
+target_include_directories(corvana_core_reference PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(corvana_core_reference PUBLIC Threads::Threads)
+
+add_executable(corvana-solve-reference
+  ${PROJECT_SOURCE_DIR}/tools/corvana_solve.cpp
+  ${PROJECT_SOURCE_DIR}/tools/puzzle_input.cpp
+  ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
+)
+target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference)
+
+add_executable(search_equivalence_test
+  ${CMAKE_CURRENT_LIST_DIR}/search_equivalence_test.cpp
+)
+target_link_libraries(search_equivalence_test PRIVATE GTest::gtest_main)
+target_compile_definitions(search_equivalence_test PRIVATE
+  CORVANA_SOLVE_FAST="$<TARGET_FILE:corvana-solve>"
+  CORVANA_SOLVE_REFERENCE="$<TARGET_FILE:corvana-solve-reference>"
+  CORVANA_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data"
+)
+add_dependencies(search_equivalence_test corvana-solve corvana-solve-reference)
+gtest_discover_tests(search_equivalence_test DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 600)
+
+add_executable(search_protocol_test ${CMAKE_CURRENT_LIST_DIR}/search_protocol_test.cpp)
+target_link_libraries(search_protocol_test PRIVATE corvana_core GTest::gtest_main)
+target_compile_definitions(search_protocol_test PRIVATE
+  CORVANA_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data"
+)
+gtest_discover_tests(search_protocol_test DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
+
+if(CORVANA_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+  foreach(variant IN ITEMS "" "_reference")
+    if(variant STREQUAL "")
+      set(core corvana_core)
+    else()
+      set(core corvana_core_reference)
+    endif()
+    add_executable(search_benchmark${variant}
+      ${CMAKE_CURRENT_LIST_DIR}/benchmarks/search_benchmark.cpp
+    )
+    target_link_libraries(search_benchmark${variant} PRIVATE ${core} benchmark::benchmark)
+    target_compile_definitions(search_benchmark${variant} PRIVATE
+      CORVANA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    )
+  endforeach()
+endif()
