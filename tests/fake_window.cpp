@@ -1,0 +1,113 @@
+#include "tests/fake_window.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+std::mutex callsMutex;
+std::vector<RecordedCall> calls;
+std::thread::id windowThread;
+std::function<void()> progressGate;
+std::function<void()> placementGate;
+std::atomic<int> workerCount{0};
+std::atomic<int> retiredUpTo{0};
+std::atomic<bool> lateCallSeen{false};
+
+// The one message the worker can have "sent" to the window thread.
+std::mutex sentMutex;
+std::condition_variable sentDone;
+bool sentPending = false;
+int sentHandled = 0;
+
+// Numbers the worker threads in the order they first call the window.
+int WorkerNumber() {
+  thread_local int number = 0;
+  if (std::this_thread::get_id() == windowThread) return 0;
+  if (number == 0) number = ++workerCount;
+  return number;
+}
+
+void Record(WindowCall call, int a, int b) {
+  const int worker = WorkerNumber();
+  if (worker != 0 && worker <= retiredUpTo.load()) lateCallSeen.store(true);
+  std::lock_guard<std::mutex> lock(callsMutex);
+  calls.push_back({call, a, b, worker != 0, worker});
+}
+
+// What the window thread sees of a message box the worker opens: the box
+// disables its owner window, a message sent to the window thread.
+void SendToWindowThread() {
+  std::unique_lock<std::mutex> lock(sentMutex);
+  sentPending = true;
+  sentDone.wait(lock, [] { return !sentPending; });
+}
+
+}  // namespace
+
+void ResetFakeWindow() {
+  std::lock_guard<std::mutex> lock(callsMutex);
+  calls.clear();
+  windowThread = std::this_thread::get_id();
+  progressGate = nullptr;
+  placementGate = nullptr;
+  lateCallSeen.store(false);
+  retiredUpTo.store(workerCount.load());
+}
+
+std::vector<RecordedCall> RecordedCalls() {
+  std::lock_guard<std::mutex> lock(callsMutex);
+  return calls;
+}
+
+int CountCalls(WindowCall call) {
+  int count = 0;
+  for (const RecordedCall& recorded : RecordedCalls()) count += recorded.call == call;
+  return count;
+}
+
+void SetProgressGate(std::function<void()> gate) { progressGate = std::move(gate); }
+void SetPlacementGate(std::function<void()> gate) { placementGate = std::move(gate); }
+bool LateWorkerCallSeen() { return lateCallSeen.load(); }
+void RetireWorkers() { retiredUpTo.store(workerCount.load()); }
+
+int SentMessagesHandled() {
+  std::lock_guard<std::mutex> lock(sentMutex);
+  return sentHandled;
+}
+
+void DrawBoard(WindowHandle) { Record(WindowCall::kDrawBoard, 0, 0); }
+void DrawAllCells(WindowHandle) { Record(WindowCall::kDrawAllCells, 0, 0); }
+
+void DrawCell(WindowHandle, int x, int y) {
+  if (placementGate && WorkerNumber() != 0) placementGate();
+  Record(WindowCall::kDrawCell, x, y);
+}
+
+void DrawProgressCell(WindowHandle, int x, int y) {
+  if (progressGate) progressGate();
+  Record(WindowCall::kDrawProgressCell, x, y);
+}
+
+void CheckMenuCommand(WindowHandle, int commandId, bool checked) {
+  Record(WindowCall::kCheckMenu, commandId, checked);
+}
+
+void EnableStartSearch(WindowHandle, bool enabled) {
+  Record(WindowCall::kEnableStartSearch, enabled, 0);
+}
+
+void ShowResultMessage(WindowHandle, ResultMessage message) {
+  if (WorkerNumber() != 0) SendToWindowThread();
+  Record(WindowCall::kResultMessage, static_cast<int>(message), 0);
+}
+
+void HandleSentMessages(WindowHandle) {
+  std::lock_guard<std::mutex> lock(sentMutex);
+  if (!sentPending) return;
+  sentPending = false;
+  ++sentHandled;
+  sentDone.notify_all();
+}

@@ -1,0 +1,245 @@
+// The start / stop protocol between the window thread and the solve worker.
+// Also run under ThreadSanitizer.
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "solver/board.h"
+#include "solver/propagate.h"
+#include "solver/worker.h"
+#include "tests/fake_window.h"
+#include "tests/test_support.h"
+
+namespace {
+
+const std::string kEmpty9(81, '.');
+const std::string kNoSolution =
+    "12345678....................................9....................................";
+const std::string kClash =
+    "3.........3......................................................................";
+// magictour top1465, line 252: propagation places 18 digits, the search the rest.
+const std::string kHard =
+    ".2......6....41.....78....1......7....37.....6..412....1..74..5..8.5..7......39..";
+
+// Holds the worker inside a drawing call until a stop has been asked for, so
+// the stop always lands in the middle of the solve however fast it is.
+std::atomic<bool> workerHeld{false};
+
+void HoldUntilStopped() {
+  workerHeld.store(true);
+  while (board.searchStopped.load() == 0) std::this_thread::yield();
+}
+
+class WorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    board.searchStopped.store(1);
+    board.showProgress.store(1);
+    ResetFakeWindow();
+    workerHeld.store(false);
+  }
+  void TearDown() override {
+    StopWorker(nullptr);
+    SetProgressGate(nullptr);
+    SetPlacementGate(nullptr);
+  }
+  static int WorkerCalls(WindowCall call) {
+    int count = 0;
+    for (const RecordedCall& recorded : RecordedCalls()) {
+      count += recorded.onWorker && recorded.call == call;
+    }
+    return count;
+  }
+};
+
+TEST_F(WorkerTest, ASolveEndsByRedrawingAndEnablingTheStartItem) {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  std::vector<RecordedCall> calls = RecordedCalls();
+  ASSERT_GE(calls.size(), 6u);
+  EXPECT_EQ(calls[0].call, WindowCall::kEnableStartSearch);  // the stop step
+  EXPECT_EQ(calls[0].a, 1);
+  EXPECT_EQ(calls[1].call, WindowCall::kDrawAllCells);  // working cells cleared
+  EXPECT_EQ(calls[2].call, WindowCall::kEnableStartSearch);
+  EXPECT_EQ(calls[2].a, 0) << "greyed while the worker runs";
+  EXPECT_FALSE(calls[2].onWorker);
+  const size_t last = calls.size() - 1;
+  EXPECT_EQ(calls[last - 2].call, WindowCall::kDrawBoard);
+  EXPECT_EQ(calls[last - 1].call, WindowCall::kDrawAllCells);
+  EXPECT_EQ(calls[last].call, WindowCall::kEnableStartSearch);
+  EXPECT_EQ(calls[last].a, 1);
+  EXPECT_TRUE(calls[last].onWorker);
+  EXPECT_EQ(board.searchStopped.load(), 1);
+  EXPECT_EQ(board.solutionShown, 1);
+
+  // With the solution on screen, a start neither clears nor redraws first.
+  ResetFakeWindow();
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  calls = RecordedCalls();
+  EXPECT_EQ(calls[1].call, WindowCall::kEnableStartSearch);
+  EXPECT_EQ(calls[1].a, 0);
+}
+
+TEST_F(WorkerTest, AClashStopsBeforeAnyWorker) {
+  LoadBoard(kClash);
+  ResetFakeWindow();
+  StartSearch(nullptr);
+  const std::vector<RecordedCall> calls = RecordedCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[2].call, WindowCall::kResultMessage);
+  EXPECT_EQ(calls[2].a, static_cast<int>(ResultMessage::kInputConflict));
+  EXPECT_EQ(calls[3].call, WindowCall::kDrawAllCells) << "the pair is drawn after the message";
+  for (const RecordedCall& call : calls) EXPECT_FALSE(call.onWorker);
+  EXPECT_EQ(board.searchStopped.load(), 1);
+}
+
+// The worker's message box needs the window thread (it disables its owner
+// window); waiting for the worker with a plain join would hang here.
+TEST_F(WorkerTest, WaitingHandlesTheMessageTheWorkerSends) {
+  LoadBoard(kNoSolution);
+  ResetFakeWindow();
+  const int handledBefore = SentMessagesHandled();
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  EXPECT_EQ(SentMessagesHandled(), handledBefore + 1);
+  EXPECT_EQ(WorkerCalls(WindowCall::kResultMessage), 1);
+  EXPECT_EQ(board.searchStopped.load(), 1);
+  EXPECT_EQ(board.shown[0][0], 1);
+  EXPECT_EQ(board.shown[0][1], 0) << "only the clues are left";
+}
+
+TEST_F(WorkerTest, AStopUnwindsTheSearchAndSkipsTheWorkersLastSteps) {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  SetProgressGate(HoldUntilStopped);
+  StartSearch(nullptr);
+  while (!workerHeld.load()) std::this_thread::yield();
+  AbortSearch(nullptr);
+  EXPECT_EQ(WorkerCalls(WindowCall::kResultMessage), 0);
+  EXPECT_EQ(WorkerCalls(WindowCall::kDrawBoard), 0);
+  EXPECT_EQ(WorkerCalls(WindowCall::kEnableStartSearch), 0);
+  EXPECT_GE(WorkerCalls(WindowCall::kDrawProgressCell), 1);
+  EXPECT_EQ(board.searchStopped.load(), 1);
+  EXPECT_EQ(board.solutionShown, 0);
+  EXPECT_NE(board.shown[0][0], 0) << "the partial search state stays on the board";
+  const std::vector<RecordedCall> calls = RecordedCalls();
+  EXPECT_EQ(calls[calls.size() - 2].call, WindowCall::kDrawBoard);
+  EXPECT_EQ(calls.back().call, WindowCall::kDrawAllCells);
+}
+
+TEST_F(WorkerTest, AStopDuringPropagationTakesEffectWhenTheSearchBegins) {
+  LoadBoard(kHard);
+  board.showProgress.store(0);
+  Propagate(nullptr);
+  const std::string propagated = LayerLine(board.fixed);
+  board.showProgress.store(1);
+  LoadBoard(kHard);
+  ResetFakeWindow();
+  SetPlacementGate(HoldUntilStopped);
+  StartSearch(nullptr);
+  while (!workerHeld.load()) std::this_thread::yield();
+  StopWorker(nullptr);
+  EXPECT_EQ(LayerLine(board.fixed), propagated) << "propagation ran to its end";
+  EXPECT_EQ(WorkerCalls(WindowCall::kDrawProgressCell), 0);
+  EXPECT_EQ(WorkerCalls(WindowCall::kResultMessage), 0);
+}
+
+// A resumed search stopped before it has passed the solution on screen keeps
+// it and resumes again; stopped after that, the next start is a fresh one.
+TEST_F(WorkerTest, AStoppedResumeGoesOnWhereItLeftOff) {
+  LoadBoard(kEmpty9);
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  const std::string first = LayerLine(board.shown);
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  const std::string second = LayerLine(board.shown);
+  ASSERT_NE(first, second);
+
+  LoadBoard(kEmpty9);
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  SetProgressGate(HoldUntilStopped);
+  StartSearch(nullptr);
+  while (!workerHeld.load()) std::this_thread::yield();
+  StopWorker(nullptr);
+  SetProgressGate(nullptr);
+  if (board.solutionShown == 1) {
+    EXPECT_EQ(LayerLine(board.shown), first);
+  }
+  const std::string expected = board.solutionShown == 1 ? second : first;
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  EXPECT_EQ(LayerLine(board.shown), expected);
+}
+
+TEST_F(WorkerTest, RapidStartsAndStopsNeverRunTwoWorkers) {
+  std::mt19937 random(7);
+  std::string empty25Line;
+  for (int i = 0; i < 625; ++i) empty25Line += i == 0 ? "0" : " 0";
+  for (int cycle = 0; cycle < 300; ++cycle) {
+    switch (random() % 4) {
+      case 0:
+        LoadBoard(empty25Line);
+        break;
+      case 1:
+        LoadBoard(kHard);
+        break;
+      case 2:
+        StopWorker(nullptr);
+        board.gridSize = 16;
+        ResetBoard(nullptr);
+        break;
+      default:
+        break;
+    }
+    RetireWorkers();
+    StartSearch(nullptr);
+    if (random() % 2 == 0) std::this_thread::sleep_for(std::chrono::microseconds(random() % 500));
+    if (random() % 2 == 0) {
+      AbortSearch(nullptr);
+    } else {
+      StopWorker(nullptr);
+    }
+    ASSERT_FALSE(LateWorkerCallSeen()) << "cycle " << cycle;
+    ASSERT_EQ(board.searchStopped.load(), 1);
+  }
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Runs in a child process: with no room left for a thread stack the solve
+// cannot start, and the board must not stay locked against input.
+void StartWithoutRoomForAThread() {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  long pages = 0;
+  if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) std::_Exit(3);
+  std::fclose(statm);
+  const rlim_t limit = static_cast<rlim_t>(pages) * 4096 + (1 << 20);
+  const rlimit space = {limit, limit};
+  if (setrlimit(RLIMIT_AS, &space) != 0) std::_Exit(4);
+  StartSearch(nullptr);
+  const std::vector<RecordedCall> calls = RecordedCalls();
+  const bool reported = CountCalls(WindowCall::kResultMessage) == 1 &&
+                        calls.back().a == static_cast<int>(ResultMessage::kCannotStart);
+  const RecordedCall enable = calls[calls.size() - 2];
+  const bool usable = board.searchStopped.load() == 1 &&
+                      enable.call == WindowCall::kEnableStartSearch && enable.a == 1;
+  std::_Exit(reported && usable ? 0 : 1);
+}
+
+TEST(WorkerDeathTest, AWorkerThatCannotStartLeavesTheBoardUsable) {
+  EXPECT_EXIT(StartWithoutRoomForAThread(), ::testing::ExitedWithCode(0), "");
+}
+#endif
+
+}  // namespace
