@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs every test of Corvana: the native core and command-line tests, the same
+# under AddressSanitizer with UBSan, the worker protocol under ThreadSanitizer,
+# then the Windows program under Wine. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/install-packages.sh cmake make g++ googletest libgtest-dev
+
+build() {  # directory, extra cmake arguments...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs" >/dev/null
+}
+
+echo "== native build and tests"
+build build
+ctest --test-dir build -j "$jobs" --output-on-failure --timeout 900
+
+echo "== AddressSanitizer + UBSan"
+build build-asan -DCORVANA_SANITIZE=address,undefined
+CORVANA_EQUIVALENCE_SCALE=0.2 ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 900
+
+echo "== ThreadSanitizer: the worker protocol"
+build build-tsan -DCORVANA_SANITIZE=thread
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
+  --timeout 900 -L worker
+
+if [ -x scripts/test-windows.sh ]; then
+  echo "== the Windows program under Wine"
+  scripts/test-windows.sh
+fi
