@@ -32,44 +32,20 @@ bool Augment(const uint32_t* masks, int cell, uint32_t* visited, Matching* match
   return false;
 }
 
-// Strongly connected components of the graph "cell i can take the digit that
-// cell j holds", by Tarjan's algorithm on adjacency masks.
-struct Components {
-  uint32_t edges[kMaxCells];
-  int index[kMaxCells];
-  int low[kMaxCells];
-  int component[kMaxCells];
-  int stack[kMaxCells];
-  bool onStack[kMaxCells];
-  int depth;
-  int counter;
-  int components;
-};
-
-void Connect(Components* g, int v) {
-  g->index[v] = g->low[v] = g->counter++;
-  g->stack[g->depth++] = v;
-  g->onStack[v] = true;
-  uint32_t next = g->edges[v];
-  while (next != 0) {
-    const int w = DigitOf(next & (0u - next)) - 1;
-    next &= next - 1;
-    if (g->index[w] == kNone) {
-      Connect(g, w);
-      if (g->low[w] < g->low[v]) g->low[v] = g->low[w];
-    } else if (g->onStack[w] && g->index[w] < g->low[v]) {
-      g->low[v] = g->index[w];
+// Nodes reachable from `start` within `allowed`, along adjacency masks.
+uint32_t Reach(const uint32_t* edges, int start, uint32_t allowed) {
+  uint32_t reached = uint32_t{1} << start;
+  uint32_t frontier = reached;
+  while (frontier != 0) {
+    uint32_t next = 0;
+    while (frontier != 0) {
+      next |= edges[DigitOf(frontier & (0u - frontier)) - 1];
+      frontier &= frontier - 1;
     }
+    frontier = next & allowed & ~reached;
+    reached |= frontier;
   }
-  if (g->low[v] == g->index[v]) {
-    int w = kNone;
-    do {
-      w = g->stack[--g->depth];
-      g->onStack[w] = false;
-      g->component[w] = g->components;
-    } while (w != v);
-    ++g->components;
-  }
+  return reached;
 }
 
 }  // namespace
@@ -83,33 +59,57 @@ bool FilterAllDifferent(uint32_t* masks, int count) {
   if (CountOf(all) < count) return false;
   Matching matching;
   for (int d = 0; d < 32; ++d) matching.cellOf[d] = kNone;
+  // Most cells find a free digit at once; only the rest need a path.
+  uint32_t taken = 0;
+  uint32_t unmatched = 0;
   for (int i = 0; i < count; ++i) {
+    const uint32_t free = masks[i] & ~taken;
+    if (free == 0) {
+      unmatched |= uint32_t{1} << i;
+      continue;
+    }
+    const uint32_t bit = free & (0u - free);
+    taken |= bit;
+    matching.digitOf[i] = bit;
+    matching.cellOf[DigitOf(bit) - 1] = i;
+  }
+  while (unmatched != 0) {
+    const int i = DigitOf(unmatched & (0u - unmatched)) - 1;
+    unmatched &= unmatched - 1;
     uint32_t visited = 0;
     if (!Augment(masks, i, &visited, &matching)) return false;
   }
   // A digit no cell holds could take part in other matchings; the filtering
   // below is only sound when the cells have just enough digits.
   if (CountOf(all) != count) return true;
-  Components g;
+  // Strongly connected components of the graph "cell i can take the digit
+  // that cell j holds": what i reaches and what reaches i, 25 nodes at most,
+  // so the masks do the work.
+  uint32_t edges[kMaxCells];
+  uint32_t reverse[kMaxCells] = {};
   for (int i = 0; i < count; ++i) {
-    uint32_t edges = 0;
+    uint32_t out = 0;
     uint32_t digits = masks[i];
     while (digits != 0) {
-      edges |= uint32_t{1} << matching.cellOf[DigitOf(digits & (0u - digits)) - 1];
+      const int j = matching.cellOf[DigitOf(digits & (0u - digits)) - 1];
+      out |= uint32_t{1} << j;
+      reverse[j] |= uint32_t{1} << i;
       digits &= digits - 1;
     }
-    g.edges[i] = edges;
-    g.index[i] = kNone;
-    g.onStack[i] = false;
+    edges[i] = out;
   }
-  g.depth = 0;
-  g.counter = 0;
-  g.components = 0;
-  for (int i = 0; i < count; ++i) {
-    if (g.index[i] == kNone) Connect(&g, i);
+  uint32_t remaining = count == 32 ? ~0u : (uint32_t{1} << count) - 1;
+  while (remaining != 0) {
+    const int start = DigitOf(remaining & (0u - remaining)) - 1;
+    const uint32_t component = Reach(edges, start, remaining) & Reach(reverse, start, remaining);
+    remaining &= ~component;
+    uint32_t componentDigits = 0;
+    for (uint32_t c = component; c != 0; c &= c - 1) {
+      componentDigits |= matching.digitOf[DigitOf(c & (0u - c)) - 1];
+    }
+    for (uint32_t c = component; c != 0; c &= c - 1) {
+      masks[DigitOf(c & (0u - c)) - 1] &= componentDigits;
+    }
   }
-  uint32_t componentDigits[kMaxCells] = {};
-  for (int i = 0; i < count; ++i) componentDigits[g.component[i]] |= matching.digitOf[i];
-  for (int i = 0; i < count; ++i) masks[i] &= componentDigits[g.component[i]];
   return true;
 }

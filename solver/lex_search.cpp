@@ -120,7 +120,9 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   work.best = work.digits[0];
   work.other = work.digits[1];
   if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
-  const QueryOutcome outcome = Solve(work.walk, Query(), context, work.best);
+  Query any;
+  any.restarts = true;
+  const QueryOutcome outcome = Solve(work.walk, any, context, work.best);
   if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
   const LexOutcome result = CompleteSmallest(&work, 0, context);
   if (result == LexOutcome::kFound) std::memcpy(solution, work.best, GridShape<N>::kCells);

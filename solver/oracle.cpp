@@ -21,12 +21,15 @@ struct Pending {
   uint8_t matchDirty[GridShape<N>::kUnits];
   uint8_t rowBandDirty[GridShape<N>::kBox];
   uint8_t columnBandDirty[GridShape<N>::kBox];
+  // The unit that ran out of room when Settle failed, -1 when none is known.
+  int failedUnit;
 };
 
 template <int N>
 void Clear(Pending<N>* pending) {
   pending->head = 0;
   pending->tail = 0;
+  pending->failedUnit = -1;
   for (uint8_t& dirty : pending->unitDirty) dirty = 0;
   for (uint8_t& dirty : pending->matchDirty) dirty = 0;
   for (uint8_t& dirty : pending->rowBandDirty) dirty = 0;
@@ -73,6 +76,19 @@ inline Change Remove(const GridTables<N>& tables, uint32_t* cand, int cell, uint
   return Change::kSome;
 }
 
+// A unit that holds both cells (row first, then column, then box).
+template <int N>
+int SharedUnit(const GridTables<N>& tables, int a, int b) {
+  for (int i = 0; i < 3; ++i) {
+    const int unit = tables.cellUnits[a][i];
+    if (unit == tables.cellUnits[b][0] || unit == tables.cellUnits[b][1] ||
+        unit == tables.cellUnits[b][2]) {
+      return unit;
+    }
+  }
+  return -1;
+}
+
 template <int N>
 bool NakedSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pending) {
   while (pending->head < pending->tail) {
@@ -80,7 +96,10 @@ bool NakedSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pendi
     const uint32_t bit = cand[cell];
     const uint16_t* peers = tables.peers[cell];
     for (int k = 0; k < GridShape<N>::kPeers; ++k) {
-      if (Remove(tables, cand, peers[k], bit, pending) == Change::kContradiction) return false;
+      if (Remove(tables, cand, peers[k], bit, pending) == Change::kContradiction) {
+        pending->failedUnit = SharedUnit(tables, cell, peers[k]);
+        return false;
+      }
     }
   }
   return true;
@@ -104,7 +123,10 @@ Change HiddenSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pe
       once |= m;
       decided |= IsSingle(m) ? m : 0;
     }
-    if (once != GridShape<N>::kAll) return Change::kContradiction;
+    if (once != GridShape<N>::kAll) {
+      pending->failedUnit = u;
+      return Change::kContradiction;
+    }
     uint32_t hidden = once & ~twice & ~decided;
     while (hidden != 0) {
       const uint32_t bit = hidden & (0u - hidden);
@@ -112,7 +134,10 @@ Change HiddenSingles(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pe
       int k = 0;
       while (k < N && (cand[cells[k]] & bit) == 0) ++k;
       // Another hidden digit of this unit already took the only cell.
-      if (k == N) return Change::kContradiction;
+      if (k == N) {
+        pending->failedUnit = u;
+        return Change::kContradiction;
+      }
       cand[cells[k]] = bit;
       Decide(tables, cells[k], pending);
       change = Change::kSome;
@@ -135,7 +160,10 @@ Change BoxLine(const GridTables<N>& tables, uint32_t* cand,
   auto removeFromSegment = [&](int line, int k, uint32_t bits) {
     for (int j = 0; j < n; ++j) {
       const Change c = Remove(tables, cand, segments[line][k][j], bits, pending);
-      if (c == Change::kContradiction) return false;
+      if (c == Change::kContradiction) {
+        pending->failedUnit = tables.cellUnits[segments[line][k][j]][2];
+        return false;
+      }
       if (c == Change::kSome) change = Change::kSome;
     }
     return true;
@@ -198,7 +226,10 @@ Change Matchings(uint32_t* cand, const GridTables<N>& tables, Pending<N>* pendin
       openCell[count++] = cells[k];
     }
     if (count < 2) continue;
-    if (!FilterAllDifferent(open, count)) return Change::kContradiction;
+    if (!FilterAllDifferent(open, count)) {
+      pending->failedUnit = u;
+      return Change::kContradiction;
+    }
     for (int i = 0; i < count; ++i) {
       const uint32_t gone = cand[openCell[i]] & ~open[i];
       if (gone == 0) continue;
@@ -242,8 +273,13 @@ Change KeepBound(const GridTables<N>& tables, GridState<N>* state, const Query& 
   return change;
 }
 
+// How often each unit ran out of room in the current solve; the search
+// branches where cells are small and their units often failed.
 template <int N>
-bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
+int32_t unitWeight[GridShape<N>::kUnits];
+
+template <int N>
+bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
   const GridTables<N>& tables = Tables<N>();
   const bool bounded = query != nullptr && query->bound != LexBound::kNone;
   uint32_t* cand = state->cand;
@@ -272,6 +308,13 @@ bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query, b
   }
 }
 
+template <int N>
+bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
+  if (SettleLoop(state, pending, query, matching)) return true;
+  if (pending->failedUnit >= 0) ++unitWeight<N>[pending->failedUnit];
+  return false;
+}
+
 // Settles after the candidates of `cell` changed.
 template <int N>
 bool SettleChanged(GridState<N>* state, int cell, const Query* query, bool matching) {
@@ -294,17 +337,23 @@ int ChooseCell(const GridState<N>& state, const Query& query) {
     }
     return -1;
   }
-  // Fewest candidates first, ties in reading order.
+  // Fewest candidates for the weight of the cell's units first, ties in
+  // reading order: count / weight compared as count * otherWeight.
+  const GridTables<N>& tables = Tables<N>();
+  const int32_t* weight = unitWeight<N>;
   int best = -1;
-  int bestCount = N + 1;
+  int64_t bestCount = 1;
+  int64_t bestWeight = 0;
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = cand[c];
     if (IsSingle(m)) continue;
-    const int count = CountOf(m);
-    if (count < bestCount) {
+    const int64_t count = CountOf(m);
+    const int64_t w = weight[tables.cellUnits[c][0]] + weight[tables.cellUnits[c][1]] +
+                      weight[tables.cellUnits[c][2]];
+    if (count * bestWeight < bestCount * w) {
       best = c;
       bestCount = count;
-      if (count == 2) break;
+      bestWeight = w;
     }
   }
   return best;
@@ -338,7 +387,10 @@ SearchStack<N> searchStack;
 template <int N>
 constexpr bool kUseMatching = N > 9;
 template <int N>
-constexpr int64_t kMatchingAfter = GridShape<N>::kCells;
+constexpr int64_t kMatchingAfter = 0;
+
+constexpr int64_t kFirstRestart = 300;
+constexpr int64_t kLastRestart = 20000;
 
 }  // namespace
 
@@ -358,6 +410,7 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
   Clear(&pending);
   MarkAll(&pending);
   state->lexPos = 0;
+  for (int32_t& weight : unitWeight<N>) weight = 1;
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = masks[c] & GridShape<N>::kAll;
     if (m == 0) return false;
@@ -394,7 +447,14 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     }
   }
   int depth = 0;
+  int64_t restartGap = kFirstRestart;
+  int64_t restartAt = query.restarts ? restartGap : -1;
   for (;;) {
+    if (restartAt >= 0 && nodes >= restartAt) {
+      depth = 0;
+      restartGap += restartGap / 2;
+      restartAt = restartGap > kLastRestart ? -1 : nodes + restartGap;
+    }
     if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
       *context.steps += nodes;
       return QueryOutcome::kStopped;

@@ -36,6 +36,10 @@ struct Query {
   // Branch on the first undecided cell in reading order instead of the one
   // with the fewest candidates: the first solution found is then the smallest.
   bool readingOrder = false;
+  // Starts over from the root, keeping what it proved there and the weights
+  // it learned, after growing numbers of nodes: a search for some solution
+  // escapes an early wrong turn so (a proof of none gains nothing from it).
+  bool restarts = false;
   // Gives up after this many nodes (0: no limit).
   int64_t nodeBudget = 0;
 };
