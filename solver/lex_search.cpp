@@ -43,6 +43,10 @@ template <int N>
 constexpr int64_t kProbeBudget = 2 * GridShape<N>::kCells;
 constexpr int kProbeTries = 3;
 
+// Nodes the first branch-and-bound search may spend.
+template <int N>
+constexpr int64_t kImproveBudget = 8 * GridShape<N>::kCells;
+
 // Branching in reading order with digits ascending, the first solution found
 // is the smallest (above the bound, if any). On boards with many solutions
 // that takes a straight run down the board; where it would have to refute a
@@ -120,9 +124,23 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   work.best = work.digits[0];
   work.other = work.digits[1];
   if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
-  Query any;
-  any.restarts = true;
-  const QueryOutcome outcome = Solve(work.walk, any, context, work.best);
+  // Most puzzles with one solution are settled by one branch-and-bound search;
+  // boards with many solutions soon leave it for the walk below.
+  Query smallest;
+  smallest.improve = true;
+  smallest.nodeBudget = kImproveBudget<N>;
+  QueryOutcome outcome = Solve(work.walk, smallest, context, work.best);
+  if (outcome == QueryOutcome::kFound) {
+    std::memcpy(solution, work.best, GridShape<N>::kCells);
+    return LexOutcome::kFound;
+  }
+  if (outcome == QueryOutcome::kOverBudget) {
+    Query any;
+    any.restarts = true;
+    outcome = Solve(work.walk, any, context, work.best);
+  } else if (outcome == QueryOutcome::kImproving) {
+    outcome = QueryOutcome::kFound;
+  }
   if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
   const LexOutcome result = CompleteSmallest(&work, 0, context);
   if (result == LexOutcome::kFound) std::memcpy(solution, work.best, GridShape<N>::kCells);

@@ -277,6 +277,8 @@ Change KeepBound(const GridTables<N>& tables, GridState<N>* state, const Query& 
 // branches where cells are small and their units often failed.
 template <int N>
 int32_t unitWeight[GridShape<N>::kUnits];
+template <int N>
+constexpr bool kUseWeights = N > 9;
 
 template <int N>
 bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
@@ -336,6 +338,26 @@ int ChooseCell(const GridState<N>& state, const Query& query) {
       if (!IsSingle(cand[c])) return c;
     }
     return -1;
+  }
+  if (!kUseWeights<N>) {
+    const GridTables<N>& t = Tables<N>();
+    const int32_t* w = unitWeight<N>;
+    int best = -1;
+    int bestCount = N + 1;
+    int32_t bestWeight = 0;
+    for (int c = 0; c < kCells; ++c) {
+      const uint32_t m = cand[c];
+      if (IsSingle(m)) continue;
+      const int count = CountOf(m);
+      if (count > bestCount) continue;
+      const int32_t weight = w[t.cellUnits[c][0]] + w[t.cellUnits[c][1]] + w[t.cellUnits[c][2]];
+      if (count < bestCount || weight > bestWeight) {
+        best = c;
+        bestCount = count;
+        bestWeight = weight;
+      }
+    }
+    return best;
   }
   // Fewest candidates for the weight of the cell's units first, ties in
   // reading order: count / weight compared as count * otherWeight.
@@ -446,6 +468,10 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       return QueryOutcome::kNone;
     }
   }
+  // With query.improve the bound tightens to each solution found, so the
+  // last one is the smallest.
+  Query active = query;
+  bool haveWitness = false;
   int depth = 0;
   int64_t restartGap = kFirstRestart;
   int64_t restartAt = query.restarts ? restartGap : -1;
@@ -461,26 +487,34 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     }
     if (query.nodeBudget > 0 && nodes > query.nodeBudget) {
       *context.steps += nodes;
-      return QueryOutcome::kOverBudget;
+      return haveWitness ? QueryOutcome::kImproving : QueryOutcome::kOverBudget;
     }
     GridState<N>& state = states[depth];
-    const int cell = ChooseCell(state, query);
+    const int cell = ChooseCell(state, active);
     if (cell < 0) {
       for (int c = 0; c < kCells; ++c) witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
-      *context.steps += nodes;
-      return QueryOutcome::kFound;
-    }
-    const uint32_t bit = ChooseDigit(state, query, cell);
-    stack.branchCell[depth] = cell;
-    stack.branchBit[depth] = bit;
-    GridState<N>& next = states[depth + 1];
-    next = state;
-    next.cand[cell] = bit;
-    ++nodes;
-    const bool matching = kUseMatching<N> && nodes > kMatchingAfter<N>;
-    if (SettleChanged(&next, cell, &query, matching)) {
-      ++depth;
-      continue;
+      if (!query.improve || depth == 0) {
+        *context.steps += nodes;
+        return QueryOutcome::kFound;
+      }
+      haveWitness = true;
+      active.bound = LexBound::kBelow;
+      active.boundDigits = witness;
+      // The branch that led here holds this solution alone.
+      --depth;
+    } else {
+      const uint32_t bit = ChooseDigit(state, active, cell);
+      stack.branchCell[depth] = cell;
+      stack.branchBit[depth] = bit;
+      GridState<N>& next = states[depth + 1];
+      next = state;
+      next.cand[cell] = bit;
+      ++nodes;
+      const bool matching = kUseMatching<N> && nodes > kMatchingAfter<N>;
+      if (SettleChanged(&next, cell, &active, matching)) {
+        ++depth;
+        continue;
+      }
     }
     // The digit is refuted: take it out where it was chosen and settle; when
     // that fails too, the choice one level up is refuted in turn.
@@ -490,10 +524,10 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       current.cand[refutedCell] &= ~stack.branchBit[depth];
       ++nodes;
       const bool strong = kUseMatching<N> && nodes > kMatchingAfter<N>;
-      if (SettleChanged(&current, refutedCell, &query, strong)) break;
+      if (SettleChanged(&current, refutedCell, &active, strong)) break;
       if (depth == 0) {
         *context.steps += nodes;
-        return QueryOutcome::kNone;
+        return haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone;
       }
       --depth;
       if (context.stopRequested->load(std::memory_order_relaxed) != 0) {

@@ -20,7 +20,9 @@ struct EngineContext {
 // A solution X must compare with `bound` (digits in reading order) like this.
 enum class LexBound { kNone, kBelow, kAbove };
 
-enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget };
+// kImproving: over budget with query.improve, holding a witness that may not
+// be the smallest.
+enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget, kImproving };
 
 struct Query {
   LexBound bound = LexBound::kNone;
@@ -40,6 +42,9 @@ struct Query {
   // it learned, after growing numbers of nodes: a search for some solution
   // escapes an early wrong turn so (a proof of none gains nothing from it).
   bool restarts = false;
+  // Branch and bound: each solution found becomes the bound the rest must
+  // stay below, and kFound means the witness is the smallest solution.
+  bool improve = false;
   // Gives up after this many nodes (0: no limit).
   int64_t nodeBudget = 0;
 };
