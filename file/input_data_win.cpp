@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 #include "solver/worker.h"
 
 char filePath[256] = "";
+
+// The dialog record of the 32-bit program is the 76-byte one, without the
+// fields added after Windows NT 4.
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "dialog record size");
 
 namespace {
 

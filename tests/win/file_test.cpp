@@ -18,7 +18,8 @@ class FileTest : public WindowTest {
     WindowTest::SetUp();
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    directory_ = std::string(temp) + "corvana-file-test\\";
+    // One directory per process: ctest may run tests side by side.
+    directory_ = std::string(temp) + "corvana-file-test-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(directory_.c_str(), nullptr);
   }
   void TearDown() override {

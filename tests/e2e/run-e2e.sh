@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# End to end: starts Corvana.exe itself under Wine on an X display, enters a
+# 9 x 9 puzzle with mouse clicks and digit keys, solves it through the menu by
+# its keyboard mnemonics (Alt+R, A), steps to the next solution the same way,
+# and checks the screen's pixels at each step. Then it shows the 16 x 16 and
+# 25 x 25 boards, solves a 16 x 16 one, and leaves screenshots of each in the
+# output folder.
+#
+# Usage: run-e2e.sh BUILD_DIR OUTPUT_DIR   (DISPLAY must name a display that
+# has no window manager, such as a fresh Xvfb)
+set -euo pipefail
+
+BUILD_DIR=$(cd "$1" && pwd)
+OUT_DIR=$2
+HERE=$(cd "$(dirname "$0")" && pwd)
+WINE_RUN="$HERE/../../cmake/wine-run"
+mkdir -p "$OUT_DIR"
+SHOT="$OUT_DIR/screen.png"
+
+fail() {
+  echo "e2e: FAIL: $*" >&2
+  exit 1
+}
+
+shot() { import -window root "$SHOT"; }
+
+# Colour of a screen pixel as RRGGBB, from the last screenshot.
+pixel() {
+  convert "$SHOT" -crop "1x1+$1+$2" -format '%[hex:p{0,0}]' info: | cut -c1-6
+}
+
+# Client pixel (x, y) of the Corvana window.
+client_pixel() { pixel $((CX + $1)) $((CY + $2)); }
+
+expect_pixel() {
+  local got
+  got=$(client_pixel "$1" "$2")
+  [ "$got" = "$3" ] || fail "$4: client pixel ($1, $2) is $got, expected $3"
+}
+
+# Count of pixels of one colour in the square of a cell of a board with
+# offset OFF, from the last screenshot.
+count_in_cell() {
+  local off=$1 x=$2 y=$3 colour=$4
+  convert "$SHOT" -crop "17x17+$((CX + off + 20 * x + 12))+$((CY + off + 20 * y + 12))" +repage \
+    -fill black +opaque "#$colour" -fill white -opaque "#$colour" -format '%[fx:round(mean*w*h)]' info:
+}
+
+cell_png() {
+  convert "$SHOT" -crop "17x17+$((CX + $1 + 20 * $2 + 12))+$((CY + $1 + 20 * $3 + 12))" +repage "$4"
+}
+
+# Keeps the window's part of the last screenshot as OUT_DIR/NAME.png.
+save_window() {
+  convert "$SHOT" -crop "${WIDTH}x${HEIGHT}+${WX}+${WY}" +repage "$OUT_DIR/$1.png"
+}
+
+click_cell() {
+  xdotool mousemove $((CX + $1 + 20 + 20 * $2)) $((CY + $1 + 20 + 20 * $3)) click 1
+}
+
+type_keys() {
+  xdotool key --delay 30 "$@"
+  sleep 0.3
+}
+
+# Waits until the start-search item is usable again, seen through the solved
+# cell (x, y) turning from white to a digit.
+wait_for_digit() {
+  local off=$1 x=$2 y=$3
+  for _ in $(seq 1 100); do
+    sleep 0.3
+    shot
+    [ "$(count_in_cell "$off" "$x" "$y" 000000)" -gt 3 ] && return 0
+    [ "$(count_in_cell "$off" "$x" "$y" 0000FF)" -gt 3 ] && return 0
+  done
+  fail "no digit appeared in cell ($x, $y)"
+}
+
+"$WINE_RUN" "$BUILD_DIR/Corvana.exe" >"$OUT_DIR/corvana.log" 2>&1 &
+CORVANA_PID=$!
+trap 'kill $CORVANA_PID 2>/dev/null || true' EXIT
+
+WINDOW=""
+for _ in $(seq 1 100); do
+  WINDOW=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | head -1 || true)
+  [ -n "$WINDOW" ] && break
+  sleep 0.2
+done
+[ -n "$WINDOW" ] || fail "the Corvana window did not appear"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+WX=$X
+WY=$Y
+shot
+
+# The client area starts with the light-blue frame line across its whole
+# width; the caption icon (which has the colour too) is skipped by looking
+# right of it.
+CY=""
+for row in $(seq 0 80); do
+  if [ "$(pixel $((WX + 100)) $((WY + row)))" = "DFDFFF" ]; then CY=$((WY + row)); break; fi
+done
+[ -n "$CY" ] || fail "no client area found"
+CX=""
+for col in $(seq 0 20); do
+  if [ "$(pixel $((WX + col)) $((CY + 5)))" = "DFDFFF" ]; then CX=$((WX + col)); break; fi
+done
+[ -n "$CX" ] || fail "no client area found"
+echo "e2e: window at $WX,$WY, client area at $CX,$CY"
+
+# The empty 9 x 9 board: grid lines, doubled box edges, the grey cursor cell.
+OFF=160
+expect_pixel 0 0 DFDFFF "frame"
+expect_pixel 170 180 000000 "left grid line"
+expect_pixel 171 180 000000 "doubled left edge"
+expect_pixel 190 200 000000 "grid line 1"
+expect_pixel 191 200 FFFFFF "single line 1"
+expect_pixel 180 180 D5D5D5 "cursor cell (0, 0)"
+expect_pixel 200 200 FFFFFF "empty cell (1, 1)"
+
+# Row 0 gets 1 to 9 by clicking its first cell and typing with the right
+# arrow; (0, 1) gets 4 and (4, 4) gets 8 by a click each. These clues fit the
+# first solutions of the empty board, so the search's order is known.
+click_cell $OFF 0 0
+type_keys 1 Right 2 Right 3 Right 4 Right 5 Right 6 Right 7 Right 8 Right 9
+click_cell $OFF 0 1
+type_keys 4
+click_cell $OFF 4 4
+type_keys 9
+click_cell $OFF 8 8
+shot
+for x in 0 4 8; do
+  [ "$(count_in_cell $OFF $x 0 FF0000)" -gt 3 ] || fail "clue in cell ($x, 0) is not red"
+done
+[ "$(count_in_cell $OFF 4 4 FF0000)" -gt 3 ] || fail "clue in cell (4, 4) is not red"
+expect_pixel $((OFF + 20 * 8 + 20)) $((OFF + 20 * 8 + 20)) D5D5D5 "cursor moved to (8, 8) by a click"
+save_window board-9x9-clues
+
+# Solve through the menu by its mnemonics: 検索(&R), 検索開始 (&A).
+type_keys alt+r a
+wait_for_digit $OFF 5 8
+for x in 0 4; do
+  [ "$(count_in_cell $OFF $x 0 FF0000)" -gt 3 ] || fail "clue ($x, 0) lost its red after solving"
+done
+[ "$(count_in_cell $OFF 2 7 FF0000)" -eq 0 ] || fail "a solved cell is red"
+cell_png $OFF 2 7 "$OUT_DIR/first-2-7.png"
+cell_png $OFF 2 0 "$OUT_DIR/first-2-0.png"
+save_window board-9x9-solved
+
+# The next solution changes only the last two rows: (2, 7) was 2, becomes 8.
+type_keys alt+r a
+sleep 1
+shot
+cell_png $OFF 2 7 "$OUT_DIR/second-2-7.png"
+cell_png $OFF 2 0 "$OUT_DIR/second-2-0.png"
+if compare -metric AE "$OUT_DIR/first-2-7.png" "$OUT_DIR/second-2-7.png" null: 2>/dev/null; then
+  fail "cell (2, 7) did not change with the next solution"
+fi
+compare -metric AE "$OUT_DIR/first-2-0.png" "$OUT_DIR/second-2-0.png" null: 2>/dev/null ||
+  fail "clue (2, 0) changed with the next solution"
+save_window board-9x9-next
+
+# 16 x 16 from システム (&S), 新規作成 (&N), second item.
+type_keys alt+s n Down Return
+sleep 0.5
+shot
+OFF=90
+expect_pixel 100 110 000000 "16 x 16 left edge"
+expect_pixel 101 110 000000 "16 x 16 doubled left edge"
+expect_pixel 160 130 000000 "16 x 16 grid line 3"
+expect_pixel 161 130 FFFFFF "16 x 16 single line 3"
+expect_pixel 180 130 000000 "16 x 16 grid line 4"
+expect_pixel 181 130 000000 "16 x 16 doubled box edge 4"
+expect_pixel 190 190 FFFFFF "16 x 16 empty cell"
+save_window board-16x16
+click_cell $OFF 0 0
+type_keys 1 6 Right 1 0 Right 5
+click_cell $OFF 15 15
+type_keys 1
+type_keys alt+r a
+wait_for_digit $OFF 7 15
+[ "$(count_in_cell $OFF 0 0 FF0000)" -gt 3 ] || fail "16 x 16 clue is not red"
+save_window board-16x16-solved
+
+# 25 x 25, the third item.
+type_keys alt+s n Down Down Return
+sleep 0.5
+shot
+expect_pixel 10 20 000000 "25 x 25 left edge"
+expect_pixel 11 20 000000 "25 x 25 doubled left edge"
+expect_pixel 510 20 000000 "25 x 25 right edge"
+expect_pixel 511 20 000000 "25 x 25 doubled right edge"
+expect_pixel 20 20 D5D5D5 "25 x 25 cursor cell"
+save_window board-25x25
+
+rm -f "$OUT_DIR"/first-*.png "$OUT_DIR"/second-*.png "$SHOT"
+echo "e2e: passed; screenshots in $OUT_DIR"
