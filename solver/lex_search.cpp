@@ -43,9 +43,10 @@ template <int N>
 constexpr int64_t kProbeBudget = 2 * GridShape<N>::kCells;
 constexpr int kProbeTries = 3;
 
-// Nodes the first branch-and-bound search may spend.
+// Nodes the first branch-and-bound search may spend. On the larger boards the
+// search for a witness with restarts does better from the start.
 template <int N>
-constexpr int64_t kImproveBudget = 8 * GridShape<N>::kCells;
+constexpr int64_t kImproveBudget = N == 9 ? 8 * GridShape<N>::kCells : 0;
 
 // Branching in reading order with digits ascending, the first solution found
 // is the smallest (above the bound, if any). On boards with many solutions
@@ -129,7 +130,8 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   Query smallest;
   smallest.improve = true;
   smallest.nodeBudget = kImproveBudget<N>;
-  QueryOutcome outcome = Solve(work.walk, smallest, context, work.best);
+  QueryOutcome outcome = kImproveBudget<N> > 0 ? Solve(work.walk, smallest, context, work.best)
+                                               : QueryOutcome::kOverBudget;
   if (outcome == QueryOutcome::kFound) {
     std::memcpy(solution, work.best, GridShape<N>::kCells);
     return LexOutcome::kFound;
