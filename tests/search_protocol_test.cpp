@@ -75,14 +75,17 @@ Layer Parse9(const std::string& text) {
   return layer;
 }
 
-Layer ReadHardPuzzle() {
+// The hard 25x25 puzzle (line 0) and its one solution (line 1).
+Layer ReadHard(int which) {
   std::ifstream in(std::string(CORVANA_TEST_DATA) + "/search_hard_25x25.txt");
   std::string line;
-  while (std::getline(in, line) && (line.empty() || line[0] == '#')) {
+  int index = -1;
+  while (index < which && std::getline(in, line)) {
+    if (!line.empty() && line[0] != '#') ++index;
   }
   Layer layer;
   size_t pos = 0;
-  while (pos < line.size()) {
+  while (index == which && pos < line.size()) {
     layer.push_back(std::atoi(line.c_str() + pos));
     pos = line.find(' ', pos);
     if (pos == std::string::npos) break;
@@ -170,7 +173,7 @@ int StopAfter(std::chrono::milliseconds delay, double* secondsToStop) {
 // The hardest board the project knows: one solution, seconds of search. A
 // stop must still end the search at once, in whatever inner query it is.
 TEST(SearchProtocol, StopEndsTheHardestSearchPromptly) {
-  const Layer clues = ReadHardPuzzle();
+  const Layer clues = ReadHard(0);
   ASSERT_EQ(clues.size(), 625u);
   Load(25, clues);
   Propagate(nullptr);
@@ -182,6 +185,29 @@ TEST(SearchProtocol, StopEndsTheHardestSearchPromptly) {
   EXPECT_LT(secondsToStop, 0.5);
   EXPECT_EQ(board.solutionShown, 0);
   EXPECT_EQ(Shown(), before);
+}
+
+// Past the solution on screen, a stop leaves a fresh start behind: the resumed
+// search passes that solution at once and is stopped while it proves there is
+// no other.
+TEST(SearchProtocol, StopAfterPassingTheShownSolutionDropsTheResume) {
+  const Layer clues = ReadHard(0);
+  const Layer solution = ReadHard(1);
+  ASSERT_EQ(solution.size(), 625u);
+  for (int cell = 0; cell < 625; ++cell) {
+    if (clues[cell] != 0) {
+      ASSERT_EQ(clues[cell], solution[cell]) << "cell " << cell;
+    }
+  }
+  Load(25, clues);
+  for (int cell = 0; cell < 625; ++cell) board.shown[cell % 25][cell / 25] = solution[cell];
+  board.solutionShown = 1;
+  Propagate(nullptr);
+  double secondsToStop = 0;
+  ASSERT_EQ(StopAfter(std::chrono::milliseconds(300), &secondsToStop), kSearchStopped)
+      << "the search ended before the stop request; the board is no longer hard enough";
+  EXPECT_LT(secondsToStop, 0.5);
+  EXPECT_EQ(board.solutionShown, 0);
 }
 
 // Each digit drawn is in shown when it is drawn, and the digit drawn last in
