@@ -31,19 +31,26 @@ target_link_options(Corvana PRIVATE -static -mwindows)
 set_target_properties(Corvana PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The help file, compiled from our own HTML and placed next to the program.
+# The help viewer reads the project and contents files in the code page of
+# the help file's language (932); their sources stay UTF-8 like the pages.
 find_program(CHMCMD chmcmd)
-if(CHMCMD)
-  file(GLOB CORVANA_HELP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/help/*)
+find_program(ICONV iconv)
+if(CHMCMD AND ICONV)
+  set(HELP_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/help)
+  set(HELP_BUILD ${CMAKE_BINARY_DIR}/help)
+  file(GLOB CORVANA_HELP_SOURCES ${HELP_SOURCE}/*)
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/cv_help.chm
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_CURRENT_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help
-    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/help ${CHMCMD} --no-html-scan --verbosity 0 cv_help.hhp
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help/cv_help.chm ${CMAKE_BINARY_DIR}/cv_help.chm
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${HELP_SOURCE} ${HELP_BUILD}
+    COMMAND ${ICONV} -f UTF-8 -t CP932 -o ${HELP_BUILD}/cv_help.hhp ${HELP_SOURCE}/cv_help.hhp
+    COMMAND ${ICONV} -f UTF-8 -t CP932 -o ${HELP_BUILD}/cv_help.hhc ${HELP_SOURCE}/cv_help.hhc
+    COMMAND ${CMAKE_COMMAND} -E chdir ${HELP_BUILD} ${CHMCMD} --no-html-scan --verbosity 0 cv_help.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy ${HELP_BUILD}/cv_help.chm ${CMAKE_BINARY_DIR}/cv_help.chm
     DEPENDS ${CORVANA_HELP_SOURCES}
     COMMENT "Compiling the help file")
   add_custom_target(corvana_help ALL DEPENDS ${CMAKE_BINARY_DIR}/cv_help.chm)
 else()
-  message(WARNING "chmcmd not found (Debian package fp-utils): no cv_help.chm")
+  message(WARNING "chmcmd (Debian package fp-utils) or iconv not found: no cv_help.chm")
 endif()
 
 # GoogleTest from the Debian source package, built for this target.

@@ -77,9 +77,11 @@ wait_for_digit() {
   fail "no digit appeared in cell ($x, $y)"
 }
 
-"$WINE_RUN" "$BUILD_DIR/Corvana.exe" >"$OUT_DIR/corvana.log" 2>&1 &
+# Started from another folder than its own, so help must be found beside it.
+(cd "$OUT_DIR" && exec "$WINE_RUN" "$BUILD_DIR/Corvana.exe") >"$OUT_DIR/corvana.log" 2>&1 &
 CORVANA_PID=$!
-trap 'kill $CORVANA_PID 2>/dev/null || true' EXIT
+HELP_PID=""
+trap 'kill $CORVANA_PID $HELP_PID 2>/dev/null || true' EXIT
 
 WINDOW=""
 for _ in $(seq 1 100); do
@@ -193,6 +195,18 @@ expect_pixel 510 20 000000 "25 x 25 right edge"
 expect_pixel 511 20 000000 "25 x 25 doubled right edge"
 expect_pixel 20 20 D5D5D5 "25 x 25 cursor cell"
 save_window board-25x25
+
+# F1 opens the help file beside the program in the help viewer, whose title
+# begins with the help file's title.
+type_keys F1
+help_window=""
+for _ in $(seq 1 50); do
+  help_window=$(xdotool search --name '^Corvana ' 2>/dev/null | grep -vx "$WINDOW" | head -1 || true)
+  [ -n "$help_window" ] && break
+  sleep 0.2
+done
+[ -n "$help_window" ] || fail "F1 opened no help window"
+HELP_PID=$(xdotool getwindowpid "$help_window" 2>/dev/null || true)
 
 rm -f "$OUT_DIR"/first-*.png "$OUT_DIR"/second-*.png "$SHOT"
 echo "e2e: passed; screenshots in $OUT_DIR"
