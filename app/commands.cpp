@@ -19,8 +19,7 @@ const char kAboutText[] =
 
 void ExitCommand(HWND window) {
   if (MessageBoxA(window, "終了しますか？", "Exit", MB_YESNO) != IDYES) return;
-  StopWorker(window);
-  EndProgram();
+  EndProgram(window);
 }
 
 void NewBoardCommand(HWND window, int gridSize) {
@@ -58,7 +57,8 @@ std::string HelpFilePath() {
   return path + kHelpFileName;
 }
 
-void EndProgram() {
+void EndProgram(HWND window) {
+  StopWorker(window);
   ReleaseCanvas();
   PostQuitMessage(0);
 }

@@ -12,6 +12,7 @@ void OnCommand(HWND window, int commandId);
 // The help file beside the program, whatever the current directory is.
 std::string HelpFilePath();
 
-// Stops the solve and releases the canvas: the end of the program, from
-// WM_DESTROY and a confirmed Exit.
-void EndProgram();
+// The end of the program, from WM_DESTROY and a confirmed Exit: stops the
+// solve and waits for it, so that nothing draws once the canvas is released,
+// then posts the quit message.
+void EndProgram(HWND window);

@@ -3,11 +3,9 @@
 
 #include "app/commands.h"
 #include "app/input.h"
-#include "app/resource.h"
 #include "app/shell.h"
 #include "solver/board.h"
 #include "solver/window_hooks.h"
-#include "solver/worker.h"
 #include "view/canvas.h"
 
 namespace {
@@ -30,12 +28,7 @@ void OnPaint(HWND window) {
   EndPaint(window, &paint);
 }
 
-// The worker is stopped and waited for before the canvas goes, so nothing
-// draws on a released canvas.
-void OnDestroy(HWND window) {
-  StopWorker(window);
-  EndProgram();
-}
+void OnDestroy(HWND window) { EndProgram(window); }
 
 }  // namespace
 

@@ -164,4 +164,20 @@ TEST_F(WorkerStressTest, RapidStartStopNewBoardAndLoadNeverRunTwoWorkers) {
   DeleteFileA(path.c_str());
 }
 
+// The solve is certainly running when the window closes: the worker waits at
+// its first drawing step until the canvas is let go, and the close follows at
+// once. (A confirmed Exit ends through the same path.)
+TEST_F(WorkerStressTest, ClosingTheWindowStopsTheRunningSolveBeforeTheCanvasGoes) {
+  NewBoard(25);
+  {
+    std::lock_guard<std::recursive_mutex> hold(canvasLock);
+    Command(500);
+    ASSERT_EQ(Workers(), 1);
+  }
+  SendMessageA(window_, WM_CLOSE, 0, 0);
+  window_ = nullptr;
+  EXPECT_EQ(Workers(), 0);
+  EXPECT_EQ(canvas, nullptr);
+}
+
 }  // namespace
