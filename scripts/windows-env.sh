@@ -1,24 +1,14 @@
 # Shared by the Windows scripts: installs what building and running Corvana
 # under Wine needs, quietly and only when missing, and makes the Japanese
 # locale. Never installs wine32: this machine runs 64-bit Wine only.
-# Source it; it defines corvana_install_packages and corvana_make_locale.
+# Source it; it defines corvana_install_packages, corvana_make_locale and
+# corvana_start_xvfb.
 
 CORVANA_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 \
 xvfb xdotool fonts-ipafont-gothic fp-utils imagemagick x11-apps locales"
 
 corvana_install_packages() {
-  local missing=()
-  local package
-  for package in $CORVANA_PACKAGES "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" $CORVANA_PACKAGES "$@"
 }
 
 corvana_make_locale() {
