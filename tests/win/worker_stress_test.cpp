@@ -8,6 +8,7 @@
 #include <tlhelp32.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
@@ -21,17 +22,22 @@ namespace {
 
 // Threads made with std::thread all begin in the same start routine of the
 // thread library, which no thread of Wine's own uses; the solve worker is one
-// of them.
+// of them. Wine learns a thread's start address only once the thread has
+// begun to run, so a thread that shows none yet is one just created: counted
+// too, or a worker made a moment ago would be missed.
 constexpr int kThreadQuerySetWin32StartAddress = 9;
 using QueryThread = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+void* const kUnknownThread = reinterpret_cast<void*>(~uintptr_t{0});
 
 void* StartAddressOf(DWORD threadId) {
   static const auto query = reinterpret_cast<QueryThread>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
-  void* address = nullptr;
+  void* address = kUnknownThread;
   HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
-  if (thread == nullptr) return nullptr;
-  query(thread, kThreadQuerySetWin32StartAddress, &address, sizeof address, nullptr);
+  if (thread == nullptr) return kUnknownThread;
+  if (query(thread, kThreadQuerySetWin32StartAddress, &address, sizeof address, nullptr) != 0) {
+    address = kUnknownThread;
+  }
   CloseHandle(thread);
   return address;
 }
@@ -43,7 +49,8 @@ int ThreadsStartingAt(void* address) {
   int count = 0;
   for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
     if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
-    count += StartAddressOf(entry.th32ThreadID) == address;
+    const void* start = StartAddressOf(entry.th32ThreadID);
+    count += start == address || start == nullptr;
   }
   CloseHandle(snapshot);
   return count;
