@@ -41,7 +41,7 @@ LexOutcome FromQuery(QueryOutcome outcome) {
 // the walk goes on without them.
 template <int N>
 constexpr int64_t kProbeBudget = 2 * GridShape<N>::kCells;
-constexpr int kProbeTries = 3;
+constexpr int kProbeTries = 1;
 
 // Nodes the first branch-and-bound search may spend. On the larger boards the
 // search for a witness with restarts does better from the start.
@@ -77,6 +77,10 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
     Query below;
     below.bound = LexBound::kBelow;
     below.boundDigits = work->best;
+    // Once the walk has moved off its first witness, solutions near the one in
+    // hand come first (the first query is mostly the proof that best is the
+    // smallest, where this order costs more than it saves).
+    if (c > from) below.preferred = work->best;
     walk.lexPos = c;
     QueryOutcome outcome = Solve(walk, below, context, work->other);
     if (outcome != QueryOutcome::kFound) {
@@ -102,6 +106,7 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
         cell.restrictCell = c;
         cell.restrictMask = smaller;
         cell.firstCell = c;
+        cell.preferred = work->best;
         outcome = Solve(walk, cell, context, work->other);
         if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
         if (outcome == QueryOutcome::kFound) {
