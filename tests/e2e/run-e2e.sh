@@ -52,7 +52,8 @@ cell_png() {
 
 # Keeps the window's part of the last screenshot as OUT_DIR/NAME.png.
 save_window() {
-  convert "$SHOT" -crop "${WIDTH}x${HEIGHT}+${WX}+${WY}" +repage "$OUT_DIR/$1.png"
+  convert "$SHOT" -crop "${WIDTH}x${HEIGHT}+${WX}+${WY}" +repage -strip \
+    -define png:exclude-chunks=date,time "$OUT_DIR/$1.png"
 }
 
 click_cell() {
