@@ -4,6 +4,20 @@
 
 namespace {
 
+// Measured on the puzzle sets: the matching filter costs more than it saves on
+// 9x9 boards and pays many times over on the larger ones, at every node. On
+// 9x9 the cell with the fewest candidates wins (ties to the heavier units); on
+// the larger boards candidates and unit weights are traded off.
+template <int N>
+constexpr bool kUseMatching = N > 9;
+template <int N>
+constexpr bool kWeightedDegree = N > 9;
+
+// A search with restarts starts over after kFirstRestart nodes, then after
+// half as many again each time, until the gap passes kLastRestart.
+constexpr int64_t kFirstRestart = 300;
+constexpr int64_t kLastRestart = 20000;
+
 enum class Change { kNone, kSome, kContradiction };
 
 // The work a Settle still has to do. queue: cells decided but not yet taken
@@ -49,9 +63,11 @@ inline void MarkChanged(const GridTables<N>& tables, int cell, Pending<N>* pendi
   pending->unitDirty[tables.cellUnits[cell][0]] = 1;
   pending->unitDirty[tables.cellUnits[cell][1]] = 1;
   pending->unitDirty[tables.cellUnits[cell][2]] = 1;
-  pending->matchDirty[tables.cellUnits[cell][0]] = 1;
-  pending->matchDirty[tables.cellUnits[cell][1]] = 1;
-  pending->matchDirty[tables.cellUnits[cell][2]] = 1;
+  if (kUseMatching<N>) {
+    pending->matchDirty[tables.cellUnits[cell][0]] = 1;
+    pending->matchDirty[tables.cellUnits[cell][1]] = 1;
+    pending->matchDirty[tables.cellUnits[cell][2]] = 1;
+  }
   pending->rowBandDirty[tables.rowBand[cell]] = 1;
   pending->columnBandDirty[tables.columnBand[cell]] = 1;
 }
@@ -277,11 +293,9 @@ Change KeepBound(const GridTables<N>& tables, GridState<N>* state, const Query& 
 // branches where cells are small and their units often failed.
 template <int N>
 int32_t unitWeight[GridShape<N>::kUnits];
-template <int N>
-constexpr bool kUseWeights = N > 9;
 
 template <int N>
-bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
+bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query) {
   const GridTables<N>& tables = Tables<N>();
   const bool bounded = query != nullptr && query->bound != LexBound::kNone;
   uint32_t* cand = state->cand;
@@ -296,7 +310,7 @@ bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query, bo
         BoxLine<N>(tables, cand, tables.columnSegments, pending->columnBandDirty, pending);
     if (columns == Change::kContradiction) return false;
     if (change == Change::kSome || columns == Change::kSome) continue;
-    if (matching) {
+    if (kUseMatching<N>) {
       change = Matchings(cand, tables, pending);
       if (change == Change::kContradiction) return false;
       if (change == Change::kSome) continue;
@@ -311,20 +325,20 @@ bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query, bo
 }
 
 template <int N>
-bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query, bool matching) {
-  if (SettleLoop(state, pending, query, matching)) return true;
+bool SettleQueue(GridState<N>* state, Pending<N>* pending, const Query* query) {
+  if (SettleLoop(state, pending, query)) return true;
   if (pending->failedUnit >= 0) ++unitWeight<N>[pending->failedUnit];
   return false;
 }
 
 // Settles after the candidates of `cell` changed.
 template <int N>
-bool SettleChanged(GridState<N>* state, int cell, const Query* query, bool matching) {
+bool SettleChanged(GridState<N>* state, int cell, const Query* query) {
   Pending<N> pending;
   Clear(&pending);
   MarkChanged(Tables<N>(), cell, &pending);
   if (IsSingle(state->cand[cell])) pending.queue[pending.tail++] = static_cast<uint16_t>(cell);
-  return SettleQueue(state, &pending, query, matching);
+  return SettleQueue(state, &pending, query);
 }
 
 // Next cell to branch on, or -1 when every cell is decided.
@@ -339,7 +353,7 @@ int ChooseCell(const GridState<N>& state, const Query& query) {
     }
     return -1;
   }
-  if (!kUseWeights<N>) {
+  if (!kWeightedDegree<N>) {
     const GridTables<N>& t = Tables<N>();
     const int32_t* w = unitWeight<N>;
     int best = -1;
@@ -403,17 +417,6 @@ struct SearchStack {
 template <int N>
 SearchStack<N> searchStack;
 
-// The matching filter costs more than it saves on 9 x 9 boards; on larger
-// ones it runs at the root of every query and, once a query has spent
-// kMatchingAfter nodes, at every node of it.
-template <int N>
-constexpr bool kUseMatching = N > 9;
-template <int N>
-constexpr int64_t kMatchingAfter = 0;
-
-constexpr int64_t kFirstRestart = 300;
-constexpr int64_t kLastRestart = 20000;
-
 }  // namespace
 
 template <int N>
@@ -422,7 +425,7 @@ bool Assign(GridState<N>* state, int cell, int digit) {
   if ((state->cand[cell] & bit) == 0) return false;
   if (state->cand[cell] == bit) return true;
   state->cand[cell] = bit;
-  return SettleChanged(state, cell, static_cast<const Query*>(nullptr), kUseMatching<N>);
+  return SettleChanged(state, cell, static_cast<const Query*>(nullptr));
 }
 
 template <int N>
@@ -439,7 +442,7 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
     state->cand[c] = m;
     if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(c);
   }
-  return SettleQueue(state, &pending, static_cast<const Query*>(nullptr), kUseMatching<N>);
+  return SettleQueue(state, &pending, static_cast<const Query*>(nullptr));
 }
 
 template <int N>
@@ -463,7 +466,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       MarkChanged(Tables<N>(), query.restrictCell, &pending);
       if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(query.restrictCell);
     }
-    if (!SettleQueue(&states[0], &pending, &query, kUseMatching<N>)) {
+    if (!SettleQueue(&states[0], &pending, &query)) {
       *context.steps += nodes;
       return QueryOutcome::kNone;
     }
@@ -510,8 +513,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       next = state;
       next.cand[cell] = bit;
       ++nodes;
-      const bool matching = kUseMatching<N> && nodes > kMatchingAfter<N>;
-      if (SettleChanged(&next, cell, &active, matching)) {
+      if (SettleChanged(&next, cell, &active)) {
         ++depth;
         continue;
       }
@@ -523,8 +525,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       const int refutedCell = stack.branchCell[depth];
       current.cand[refutedCell] &= ~stack.branchBit[depth];
       ++nodes;
-      const bool strong = kUseMatching<N> && nodes > kMatchingAfter<N>;
-      if (SettleChanged(&current, refutedCell, &active, strong)) break;
+      if (SettleChanged(&current, refutedCell, &active)) break;
       if (depth == 0) {
         *context.steps += nodes;
         return haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone;
