@@ -149,8 +149,20 @@ TEST_F(DrawingTest, ConflictCellsArePinkUnlessTheCursorIsOnOne) {
   ClickCell(5, 0);
   Command(500);
   ASSERT_EQ(watcher_->TakeSeen().size(), 1u);
-  EXPECT_EQ(CountInCell(0, 0, kPink) > 100, true);
-  EXPECT_EQ(CountInCell(5, 0, kGrey) > 100, true);  // cursor wins over conflict
+  EXPECT_GT(CountInCell(0, 0, kPink), 100);
+  EXPECT_GT(CountInCell(5, 0, kGrey), 100);  // the cursor wins over the conflict
+  EXPECT_EQ(CountInCell(5, 0, kPink), 0);
+
+  // Typing elsewhere forgets the pair but redraws only the cells of the
+  // selection, so both keep their pink until the next full redraw.
+  ClickCell(8, 8);
+  EXPECT_GT(CountInCell(5, 0, kPink), 100);  // redrawn without the selection
+  Key('1');
+  EXPECT_EQ(board.conflictAt.x, 9);
+  EXPECT_GT(CountInCell(0, 0, kPink), 100);
+  EXPECT_GT(CountInCell(5, 0, kPink), 100);
+  Command(501);
+  EXPECT_EQ(CountInCell(0, 0, kPink), 0);
   EXPECT_EQ(CountInCell(5, 0, kPink), 0);
 }
 
@@ -174,6 +186,21 @@ TEST_F(DrawingTest, PaintingCopiesTheCanvasIntoTheWindow) {
   for (const auto& p : points) same += GetPixel(dc, p[0], p[1]) == Pixel(p[0], p[1]);
   ReleaseDC(window_, dc);
   EXPECT_EQ(same, 6);
+}
+
+TEST_F(DrawingTest, ProgressDigitsGoOnTheWindowNotTheCanvas) {
+  NewBoard(9);
+  UpdateWindow(window_);  // no paint pending that could cover the digit
+  board.shown[3][3] = 7;
+  DrawProgressCell(window_, 3, 3);
+  HDC dc = GetDC(window_);
+  int onWindow = 0;
+  for (int y = 233; y < 250; ++y) {
+    for (int x = 233; x < 250; ++x) onWindow += GetPixel(dc, x, y) == kBlack;
+  }
+  ReleaseDC(window_, dc);
+  EXPECT_GT(onWindow, 3);
+  EXPECT_EQ(CountInCell(3, 3, kBlack), 0);
 }
 
 }  // namespace
