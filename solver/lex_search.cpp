@@ -1,5 +1,6 @@
 #include "solver/lex_search.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -115,7 +116,9 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
         }
       }
       // best is a solution within the walk, so deciding its digit never fails.
-      Assign(&walk, c, work->best[c]);
+      const bool kept = Assign(&walk, c, work->best[c]);
+      assert(kept);
+      (void)kept;
     }
     if (c == kCells) return LexOutcome::kFound;
   }
@@ -183,7 +186,11 @@ LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
   int kept = 0;
   for (;;) {
     // best agrees with S before j, so keeping those digits never fails.
-    for (; kept < j; ++kept) Assign(&work.walk, kept, previous[kept]);
+    for (; kept < j; ++kept) {
+      const bool held = Assign(&work.walk, kept, previous[kept]);
+      assert(held);
+      (void)held;
+    }
     work.probe = work.walk;
     if (!Assign(&work.probe, j, previous[j])) break;
     work.probe.lexPos = j + 1;
@@ -204,7 +211,9 @@ LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
     if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
     if (outcome == QueryOutcome::kFound) TakeWitness(&work);
   }
-  Assign(&work.walk, j, work.best[j]);
+  const bool held = Assign(&work.walk, j, work.best[j]);
+  assert(held);
+  (void)held;
   const LexOutcome result = CompleteSmallest(&work, j + 1, context);
   if (result == LexOutcome::kFound) std::memcpy(solution, work.best, kCells);
   return result;
