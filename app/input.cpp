@@ -5,7 +5,7 @@
 #include "app/resource.h"
 #include "solver/board.h"
 #include "solver/worker.h"
-#include "view/colours.h"
+#include "view/board_look.h"
 
 namespace {
 

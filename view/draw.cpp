@@ -7,7 +7,7 @@
 
 #include "solver/board.h"
 #include "view/canvas.h"
-#include "view/colours.h"
+#include "view/board_look.h"
 #include "view/gdi_guard.h"
 
 namespace {
