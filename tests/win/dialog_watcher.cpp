@@ -206,8 +206,13 @@ void DialogWatcher::Answer(HWND window, HMENU menu) {
       // The default answer: Cancel where there is one, else No, else OK.
       button = GetDlgItem(window, IDCANCEL) ? IDCANCEL : GetDlgItem(window, IDNO) ? IDNO : IDOK;
     }
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    // Clicks the button itself, as a user would.
+    HWND control = GetDlgItem(window, button);
+    if (control != nullptr) {
+      PostMessageA(control, BM_CLICK, 0, 0);
+    } else {
+      PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    }
   }
   answered_.push_back(window);
 }
