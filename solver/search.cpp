@@ -57,8 +57,9 @@ void LoadPrevious() {
 }
 
 // Writes the solution's digits in reading order, each drawn as the search
-// tries it when the progress display is on.
-void ShowSolution(WindowHandle window) {
+// tries it when the progress display is on. Like every step of the search it
+// gives way to a stop request, leaving the digits written so far; false then.
+bool ShowSolution(WindowHandle window) {
   const int n = board.gridSize;
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
@@ -66,8 +67,10 @@ void ShowSolution(WindowHandle window) {
       board.shown[x][y] = solution[y * n + x];
       ++searchSteps;
       if (board.showProgress.load() != 0) DrawProgressCell(window, x, y);
+      if (board.searchStopped.load() != 0) return false;
     }
   }
+  return true;
 }
 
 template <int N>
@@ -107,7 +110,7 @@ int SearchFrom(WindowHandle window, int x, int y) {
   }
   if (outcome == LexOutcome::kStopped) return kSearchStopped;
   if (outcome == LexOutcome::kNone) return kSearchFailed;
-  ShowSolution(window);
+  if (!ShowSolution(window)) return kSearchStopped;
   board.solutionShown = 1;
   return kSearchFound;
 }

@@ -26,13 +26,18 @@ struct Drawn {
   int digit;
 };
 std::vector<Drawn> drawn;
+// When set, the window asks the search to stop as it draws a digit.
+bool stopOnDraw = false;
 
 }  // namespace
 
 void DrawBoard(WindowHandle) {}
 void DrawAllCells(WindowHandle) {}
 void DrawCell(WindowHandle, int, int) {}
-void DrawProgressCell(WindowHandle, int x, int y) { drawn.push_back({x, y, board.shown[x][y]}); }
+void DrawProgressCell(WindowHandle, int x, int y) {
+  drawn.push_back({x, y, board.shown[x][y]});
+  if (stopOnDraw) board.searchStopped.store(1);
+}
 void CheckMenuCommand(WindowHandle, int, bool) {}
 void EnableStartSearch(WindowHandle, bool) {}
 void ShowResultMessage(WindowHandle, ResultMessage) {}
@@ -53,6 +58,7 @@ void Load(int n, const Layer& clues) {
   board.searchStopped.store(0);
   board.showProgress.store(0);
   drawn.clear();
+  stopOnDraw = false;
 }
 
 Layer Shown() {
@@ -207,6 +213,27 @@ TEST(SearchProtocol, StopAfterPassingTheShownSolutionDropsTheResume) {
   ASSERT_EQ(StopAfter(std::chrono::milliseconds(20), &secondsToStop), kSearchStopped)
       << "the search ended before the stop request; the board is no longer hard enough";
   EXPECT_LT(secondsToStop, 0.5);
+  EXPECT_EQ(board.solutionShown, 0);
+}
+
+// A stop that arrives while a tried digit is drawn ends the search at that
+// digit, as at every other step: the digits so far stay, nothing is reported
+// as found, and a resumed search has passed the solution on screen by then.
+TEST(SearchProtocol, StopWhileDrawingEndsTheSearchThere) {
+  Load(9, Parse9(kMany));
+  board.showProgress.store(1);
+  stopOnDraw = true;
+  EXPECT_EQ(Start(), kSearchStopped);
+  EXPECT_EQ(drawn.size(), 1u);
+  EXPECT_EQ(board.solutionShown, 0);
+  EXPECT_NE(board.shown[drawn[0].x][drawn[0].y], 0);
+
+  Load(9, Parse9(kMany));
+  ASSERT_EQ(Start(), kSearchFound);
+  board.showProgress.store(1);
+  stopOnDraw = true;
+  EXPECT_EQ(Start(), kSearchStopped);
+  EXPECT_EQ(drawn.size(), 1u);
   EXPECT_EQ(board.solutionShown, 0);
 }
 
