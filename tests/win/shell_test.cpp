@@ -86,13 +86,20 @@ TEST_F(ShellTest, CreationChecksTheNineBoardAndShowsProgressWithStartEnabled) {
   EXPECT_EQ(board.cursor.y, 0);
 }
 
-TEST_F(ShellTest, ResourcesAreJapaneseWithF1AcceleratorAnd32PixelIcon) {
+TEST_F(ShellTest, ResourcesAreJapaneseWithF1AcceleratorIconAndManifest) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   const WORD japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
   EXPECT_EQ(japanese, 0x0411);
   EXPECT_NE(FindResourceExA(instance, RT_MENU, "MYMENU", japanese), nullptr);
   EXPECT_NE(FindResourceExA(instance, RT_ACCELERATOR, "MYMENU", japanese), nullptr);
   EXPECT_NE(FindResourceExA(instance, RT_GROUP_ICON, "MYICON", japanese), nullptr);
+  // The common-controls 6 manifest, for native-looking dialogs.
+  HRSRC manifest = FindResourceA(instance, MAKEINTRESOURCEA(1), RT_MANIFEST);
+  ASSERT_NE(manifest, nullptr);
+  const std::string manifestText(static_cast<const char*>(LockResource(LoadResource(instance, manifest))),
+                                 SizeofResource(instance, manifest));
+  EXPECT_NE(manifestText.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifestText.find("version=\"6.0.0.0\""), std::string::npos);
 
   HACCEL accelerators = LoadAcceleratorsA(instance, "MYMENU");
   ACCEL entries[4];
@@ -100,6 +107,16 @@ TEST_F(ShellTest, ResourcesAreJapaneseWithF1AcceleratorAnd32PixelIcon) {
   EXPECT_EQ(entries[0].key, VK_F1);
   EXPECT_EQ(entries[0].cmd, 401);
   EXPECT_EQ(entries[0].fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT), FVIRTKEY);
+
+  // The icon group holds one 32 x 32 image of 8 bits a pixel (256 colours).
+  HRSRC group = FindResourceA(instance, "MYICON", RT_GROUP_ICON);
+  const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(instance, group)));
+  ASSERT_NE(directory, nullptr);
+  EXPECT_EQ(directory[4] | directory[5] << 8, 1);  // image count
+  const BYTE* entry = directory + 6;
+  EXPECT_EQ(entry[0], 32);
+  EXPECT_EQ(entry[1], 32);
+  EXPECT_EQ(entry[6] | entry[7] << 8, 8);  // bits a pixel
 
   HICON icon = static_cast<HICON>(LoadImageA(instance, "MYICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
   ASSERT_NE(icon, nullptr);
