@@ -1,44 +1,126 @@
 #include "solver/candidates.h"
 
-#include "solver/board.h"
 #include "solver/geometry.h"
 
-void InitCandidates() {
+CandidateTable candidates;
+
+namespace {
+
+uint32_t Bit(int i) { return uint32_t{1} << i; }
+
+// Box numbers and places for the current size; cheap, so done on every read.
+void MapBoxes() {
   const int n = board.gridSize;
+  const int nb = board.boxSize;
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
-      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = 0;
+      candidates.boxOf[x][y] = static_cast<uint8_t>(y / nb * nb + x / nb);
+      candidates.slotOf[x][y] = static_cast<uint8_t>(y % nb * nb + x % nb);
     }
   }
-  // An empty peer marks slot 0, which is never read.
+}
+
+// Everything but candidateMask follows from candidateMask and fixed.
+void DeriveFromMasks() {
+  const int n = board.gridSize;
+  for (int i = 0; i < n; ++i) {
+    for (int v = 1; v <= n; ++v) {
+      candidates.rowPlaces[i][v] = 0;
+      candidates.columnPlaces[i][v] = 0;
+      candidates.boxPlaces[i][v] = 0;
+    }
+    candidates.rowFilled[i] = 0;
+    candidates.columnFilled[i] = 0;
+    ++candidates.rowChanges[i];
+    ++candidates.columnChanges[i];
+  }
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
-      int32_t* flags = board.eliminated[x][y];
-      for (int k = 0; k < n; ++k) {
-        flags[board.fixed[k][y]] = 1;
-        flags[board.fixed[x][k]] = 1;
-        const CellPos peer = BoxPeer(x, y, k);
-        flags[board.fixed[peer.x][peer.y]] = 1;
+      if (board.fixed[x][y] != 0) {
+        ++candidates.rowFilled[y];
+        ++candidates.columnFilled[x];
+      }
+      const uint32_t mask = candidates.candidateMask[x][y];
+      for (int v = 1; v <= n; ++v) {
+        if ((mask & Bit(v - 1)) == 0) continue;
+        candidates.rowPlaces[y][v] |= Bit(x);
+        candidates.columnPlaces[x][v] |= Bit(y);
+        candidates.boxPlaces[candidates.boxOf[x][y]][v] |= Bit(candidates.slotOf[x][y]);
       }
     }
   }
+}
+
+}  // namespace
+
+void ReadCandidateTable() {
+  const int n = board.gridSize;
+  MapBoxes();
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
-      if (board.fixed[x][y] == 0) continue;
-      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = 1;
+      uint32_t mask = 0;
+      for (int v = 1; v <= n; ++v) {
+        if (board.eliminated[x][y][v] == 0) mask |= Bit(v - 1);
+      }
+      candidates.candidateMask[x][y] = mask;
     }
   }
+  DeriveFromMasks();
+}
+
+void InitCandidates() {
+  const int n = board.gridSize;
+  MapBoxes();
+  // Digits present in each row, column and box.
+  uint32_t inRow[kMaxGridSize] = {};
+  uint32_t inColumn[kMaxGridSize] = {};
+  uint32_t inBox[kMaxGridSize] = {};
+  for (int x = 0; x < n; ++x) {
+    for (int y = 0; y < n; ++y) {
+      const int v = board.fixed[x][y];
+      if (v == 0) continue;
+      inRow[y] |= Bit(v - 1);
+      inColumn[x] |= Bit(v - 1);
+      inBox[candidates.boxOf[x][y]] |= Bit(v - 1);
+    }
+  }
+  const uint32_t all = Bit(n) - 1;
+  for (int x = 0; x < n; ++x) {
+    for (int y = 0; y < n; ++y) {
+      const uint32_t taken = inRow[y] | inColumn[x] | inBox[candidates.boxOf[x][y]];
+      const uint32_t mask = board.fixed[x][y] != 0 ? 0 : all & ~taken;
+      candidates.candidateMask[x][y] = mask;
+      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = (mask & Bit(v - 1)) == 0;
+    }
+  }
+  DeriveFromMasks();
+}
+
+void RuleOut(int x, int y, int v) {
+  board.eliminated[x][y][v] = 1;
+  uint32_t& mask = candidates.candidateMask[x][y];
+  if ((mask & Bit(v - 1)) == 0) return;
+  mask &= ~Bit(v - 1);
+  candidates.rowPlaces[y][v] &= ~Bit(x);
+  candidates.columnPlaces[x][v] &= ~Bit(y);
+  candidates.boxPlaces[candidates.boxOf[x][y]][v] &= ~Bit(candidates.slotOf[x][y]);
+  ++candidates.rowChanges[y];
+  ++candidates.columnChanges[x];
 }
 
 bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   board.fixed[x][y] = v;
   board.shown[x][y] = v;
+  ++candidates.rowFilled[y];
+  ++candidates.columnFilled[x];
+  ++candidates.rowChanges[y];
+  ++candidates.columnChanges[x];
   for (int k = 0; k < board.gridSize; ++k) {
-    board.eliminated[k][y][v] = 1;
-    board.eliminated[x][k][v] = 1;
+    RuleOut(k, y, v);
+    RuleOut(x, k, v);
     const CellPos peer = BoxPeer(x, y, k);
-    board.eliminated[peer.x][peer.y][v] = 1;
-    board.eliminated[x][y][k + 1] = 1;
+    RuleOut(peer.x, peer.y, v);
+    RuleOut(x, y, k + 1);
   }
   if (board.showProgress.load() != 0) DrawCell(window, x, y);
   return true;

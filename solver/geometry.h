@@ -21,10 +21,3 @@ inline CellPos NextCell(int x, int y) {
   const int next = x + 1;
   return {next % board.gridSize, y + next / board.gridSize};
 }
-
-// Number of digits 1..N still possible in (x, y).
-inline int CandidateCount(int x, int y) {
-  int count = 0;
-  for (int v = 1; v <= board.gridSize; ++v) count += board.eliminated[x][y][v] == 0;
-  return count;
-}

@@ -5,57 +5,54 @@
 #include "solver/geometry.h"
 #include "solver/subsets.h"
 
+// The rules read a unit's places for a digit as one mask (candidates.h): bit i
+// set when the unit's i-th cell (by x in a row, by y in a column, by the
+// reading-order walk in a box) can take the digit. A rule that finds 2 to n
+// places confined to one line or box rules the digit out elsewhere; those
+// eliminations are visited as bits, which leaves the same flags as walking
+// every cell, since a cell that already lacks the digit has its flag set.
+
 namespace {
 
-// The cells of one unit that can still take a digit, in walk order.
-struct CellList {
-  CellPos cells[kMaxGridSize];
-  int m;
-};
+uint32_t LowBits(int count) { return (uint32_t{1} << count) - 1; }
 
-bool CanTake(CellPos cell, int v) { return board.eliminated[cell.x][cell.y][v] == 0; }
+int Count(uint32_t mask) { return CountBits(mask); }
 
-void Collect(CellList* list, CellPos cell, int v) {
-  if (CanTake(cell, v)) list->cells[list->m++] = cell;
-}
+int Lowest(uint32_t mask) { return __builtin_ctz(mask); }
 
-bool AllInColumn(const CellList& list) {
-  for (int i = 1; i < list.m; ++i) {
-    if (list.cells[i].x != list.cells[0].x) return false;
-  }
-  return true;
-}
-
-bool AllInRow(const CellList& list) {
-  for (int i = 1; i < list.m; ++i) {
-    if (list.cells[i].y != list.cells[0].y) return false;
-  }
-  return true;
+// Places i of a box's walk that lie in its column 0: 0, n, 2n, ...
+uint32_t BoxColumnPattern(int n) {
+  uint32_t pattern = 0;
+  for (int r = 0; r < n; ++r) pattern |= uint32_t{1} << (r * n);
+  return pattern;
 }
 
 // Hidden single in box k, or pointing: v confined to one line of the box
 // leaves the rest of that line.
 bool BoxRule(WindowHandle window, int k, int v) {
-  const int n = board.gridSize;
   const int nb = board.boxSize;
   const CellPos origin = BoxOrigin(k);
-  CellList list = {};
-  for (int j = 0; j < n; ++j) Collect(&list, BoxPeer(origin.x, origin.y, j), v);
-  if (list.m == 1) return PlaceDigit(window, list.cells[0].x, list.cells[0].y, v);
-  if (list.m < 2 || list.m > nb) return false;
-  const bool inColumn = AllInColumn(list);
-  const bool inRow = AllInRow(list);
+  const uint32_t places = candidates.boxPlaces[k][v];
+  const int m = Count(places);
+  if (m == 1) {
+    const int j = Lowest(places);
+    return PlaceDigit(window, origin.x + j % nb, origin.y + j / nb, v);
+  }
+  if (m < 2 || m > nb) return false;
+  const int first = Lowest(places);
+  const int column = first % nb;
+  const int row = first / nb;
+  const bool inColumn = (places & ~(BoxColumnPattern(nb) << column)) == 0;
+  const bool inRow = (places & ~(LowBits(nb) << (row * nb))) == 0;
   if (inColumn) {
-    const int column = list.cells[0].x;
-    for (int y = 0; y < n; ++y) {
-      if (y < origin.y || y >= origin.y + nb) board.eliminated[column][y][v] = 1;
-    }
+    const int x = origin.x + column;
+    uint32_t others = candidates.columnPlaces[x][v] & ~(LowBits(nb) << origin.y);
+    for (; others != 0; others &= others - 1) RuleOut(x, Lowest(others), v);
   }
   if (inRow) {
-    const int row = list.cells[0].y;
-    for (int x = 0; x < n; ++x) {
-      if (x < origin.x || x >= origin.x + nb) board.eliminated[x][row][v] = 1;
-    }
+    const int y = origin.y + row;
+    uint32_t others = candidates.rowPlaces[y][v] & ~(LowBits(nb) << origin.x);
+    for (; others != 0; others &= others - 1) RuleOut(Lowest(others), y, v);
   }
   return false;
 }
@@ -63,28 +60,27 @@ bool BoxRule(WindowHandle window, int k, int v) {
 // Hidden single in row k, or claiming: v confined to one box of the row
 // leaves the rest of that box.
 bool RowRule(WindowHandle window, int k, int v) {
-  const int n = board.gridSize;
   const int nb = board.boxSize;
-  CellList list = {};
-  for (int x = 0; x < n; ++x) Collect(&list, {x, k}, v);
-  if (list.m == 1) return PlaceDigit(window, list.cells[0].x, k, v);
-  if (list.m < 2 || list.m > nb) return false;
-  const int band = list.cells[0].x / nb;
-  for (int i = 1; i < list.m; ++i) {
-    if (list.cells[i].x / nb != band) return false;
-  }
-  for (int j = 0; j < n; ++j) {
-    const CellPos cell = BoxPeer(band * nb, k, j);
-    if (cell.y != k) board.eliminated[cell.x][cell.y][v] = 1;
+  const uint32_t places = candidates.rowPlaces[k][v];
+  const int m = Count(places);
+  if (m == 1) return PlaceDigit(window, Lowest(places), k, v);
+  if (m < 2 || m > nb) return false;
+  const int band = Lowest(places) / nb;
+  if ((places & ~(LowBits(nb) << (band * nb))) != 0) return false;
+  const int box = k / nb * nb + band;
+  const CellPos origin = BoxOrigin(box);
+  uint32_t others = candidates.boxPlaces[box][v] & ~(LowBits(nb) << (k % nb * nb));
+  for (; others != 0; others &= others - 1) {
+    const int j = Lowest(others);
+    RuleOut(origin.x + j % nb, origin.y + j / nb, v);
   }
   return false;
 }
 
 // Hidden single in column k; columns have no claiming rule.
 bool ColumnRule(WindowHandle window, int k, int v) {
-  CellList list = {};
-  for (int y = 0; y < board.gridSize; ++y) Collect(&list, {k, y}, v);
-  if (list.m == 1) return PlaceDigit(window, k, list.cells[0].y, v);
+  const uint32_t places = candidates.columnPlaces[k][v];
+  if (Count(places) == 1) return PlaceDigit(window, k, Lowest(places), v);
   return false;
 }
 
@@ -93,21 +89,18 @@ bool NakedSingles(WindowHandle window) {
   bool placed = false;
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
-      int count = 0;
-      int last = 0;
-      for (int d = 1; d <= n; ++d) {
-        if (board.eliminated[x][y][d] == 0) {
-          ++count;
-          last = d;
-        }
+      const uint32_t mask = candidates.candidateMask[x][y];
+      if (mask != 0 && (mask & (mask - 1)) == 0) {
+        placed = PlaceDigit(window, x, y, Lowest(mask) + 1) || placed;
       }
-      if (count == 1) placed = PlaceDigit(window, x, y, last) || placed;
     }
   }
   return placed;
 }
 
-// One pass over every rule; true when it placed a digit.
+// One pass over every rule, in the order that decides which cells are fixed
+// and in which order they appear: digits outside, units inside, and for each
+// unit index the box, then the row, then the column. True when it placed.
 bool Pass(WindowHandle window) {
   const int n = board.gridSize;
   bool placed = false;

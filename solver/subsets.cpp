@@ -1,7 +1,7 @@
 #include "solver/subsets.h"
 
 #include "solver/board.h"
-#include "solver/geometry.h"
+#include "solver/candidates.h"
 
 namespace {
 
@@ -15,57 +15,69 @@ CellPos LineCell(Line line, int i) {
   return line.isRow ? CellPos{i, line.index} : CellPos{line.index, i};
 }
 
-bool SameCandidates(CellPos a, CellPos b) {
-  for (int d = 1; d <= board.gridSize; ++d) {
-    if (board.eliminated[a.x][a.y][d] != board.eliminated[b.x][b.y][d]) return false;
-  }
-  return true;
-}
+// The line's change count when a reference cell last looked at it and found
+// nothing to do, by [x][y]. What a line call does depends only on the line,
+// so while the count stands the call would find nothing again.
+uint64_t rowQuietAt[kMaxGridSize][kMaxGridSize];
+uint64_t columnQuietAt[kMaxGridSize][kMaxGridSize];
 
-// The reference cell is the line's cell at position `self`.
-void LineSubsetElimination(Line line, int self, int s) {
+// The reference cell is the line's cell at position `self`; true when it
+// ruled anything out.
+bool LineSubsetElimination(Line line, int self, int s) {
   const int n = board.gridSize;
-  int filled = 0;
-  for (int i = 0; i < n; ++i) {
-    const CellPos cell = LineCell(line, i);
-    filled += board.fixed[cell.x][cell.y] != 0;
-  }
+  const int filled = line.isRow ? candidates.rowFilled[line.index]
+                                : candidates.columnFilled[line.index];
   // Odd as it looks, the rule compares the count of filled cells, not empty
   // ones, with the subset size; a line where they agree is left alone.
-  if (filled == s) return;
+  if (filled == s) return false;
 
   const CellPos ref = LineCell(line, self);
+  const uint32_t subset = candidates.candidateMask[ref.x][ref.y];
   bool matches[kMaxGridSize] = {};
   int t = 0;
   for (int i = 0; i < n; ++i) {
     const CellPos cell = LineCell(line, i);
     if (i == self || board.fixed[cell.x][cell.y] != 0) continue;
-    if (SameCandidates(ref, cell)) {
+    if (candidates.candidateMask[cell.x][cell.y] == subset) {
       matches[i] = true;
       ++t;
     }
   }
-  if (t != s - 1) return;
+  if (t != s - 1) return false;
 
-  for (int d = 1; d <= n; ++d) {
-    if (board.eliminated[ref.x][ref.y][d] != 0) continue;
-    for (int i = 0; i < n; ++i) {
-      const CellPos cell = LineCell(line, i);
-      if (i == self || matches[i] || board.fixed[cell.x][cell.y] != 0) continue;
-      board.eliminated[cell.x][cell.y][d] = 1;
+  bool changed = false;
+  for (int i = 0; i < n; ++i) {
+    const CellPos cell = LineCell(line, i);
+    if (i == self || matches[i] || board.fixed[cell.x][cell.y] != 0) continue;
+    for (uint32_t digits = subset; digits != 0; digits &= digits - 1) {
+      const int d = __builtin_ctz(digits) + 1;
+      changed = changed || (candidates.candidateMask[cell.x][cell.y] >> (d - 1) & 1) != 0;
+      RuleOut(cell.x, cell.y, d);
     }
   }
+  return changed;
+}
+
+// Runs the line call unless the line is as it was when this reference cell
+// last found nothing there.
+void CheckLine(Line line, int self, int s, uint64_t changes, uint64_t* quietAt) {
+  if (*quietAt == changes) return;
+  if (!LineSubsetElimination(line, self, s)) *quietAt = changes;
 }
 
 }  // namespace
 
-void RowSubsetElimination(int x, int y, int s) { LineSubsetElimination({true, y}, x, s); }
+void RowSubsetElimination(int x, int y, int s) {
+  CheckLine({true, y}, x, s, candidates.rowChanges[y], &rowQuietAt[x][y]);
+}
 
-void ColumnSubsetElimination(int x, int y, int s) { LineSubsetElimination({false, x}, y, s); }
+void ColumnSubsetElimination(int x, int y, int s) {
+  CheckLine({false, x}, y, s, candidates.columnChanges[x], &columnQuietAt[x][y]);
+}
 
 void CellSubsetCheck(int x, int y) {
   if (board.fixed[x][y] != 0) return;
-  const int s = CandidateCount(x, y);
+  const int s = CountBits(candidates.candidateMask[x][y]);
   if (s == 0 || s == 1 || s == board.boxSize) return;
   RowSubsetElimination(x, y, s);
   ColumnSubsetElimination(x, y, s);

@@ -27,6 +27,7 @@ class RulesTest : public ::testing::Test {
   void SetCandidates(int x, int y, std::initializer_list<int> digits) {
     for (int v = 1; v <= board.gridSize; ++v) board.eliminated[x][y][v] = 1;
     for (int v : digits) board.eliminated[x][y][v] = 0;
+    ReadCandidateTable();
   }
   int Candidates(int x, int y) {
     int count = 0;
