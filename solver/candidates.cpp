@@ -115,12 +115,21 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   ++candidates.columnFilled[x];
   ++candidates.rowChanges[y];
   ++candidates.columnChanges[x];
-  for (int k = 0; k < board.gridSize; ++k) {
-    RuleOut(k, y, v);
-    RuleOut(x, k, v);
-    const CellPos peer = BoxPeer(x, y, k);
+  // Ruling a digit out where it is already out changes nothing, so only the
+  // places that still hold v, and the cell's own candidates, are visited.
+  for (uint32_t places = candidates.rowPlaces[y][v]; places != 0; places &= places - 1) {
+    RuleOut(__builtin_ctz(places), y, v);
+  }
+  for (uint32_t places = candidates.columnPlaces[x][v]; places != 0; places &= places - 1) {
+    RuleOut(x, __builtin_ctz(places), v);
+  }
+  const int box = candidates.boxOf[x][y];
+  for (uint32_t places = candidates.boxPlaces[box][v]; places != 0; places &= places - 1) {
+    const CellPos peer = BoxPeer(x, y, __builtin_ctz(places));
     RuleOut(peer.x, peer.y, v);
-    RuleOut(x, y, k + 1);
+  }
+  for (uint32_t own = candidates.candidateMask[x][y]; own != 0; own &= own - 1) {
+    RuleOut(x, y, __builtin_ctz(own) + 1);
   }
   if (board.showProgress.load() != 0) DrawCell(window, x, y);
   return true;

@@ -30,15 +30,18 @@ bool LineSubsetElimination(Line line, int self, int s) {
   // Odd as it looks, the rule compares the count of filled cells, not empty
   // ones, with the subset size; a line where they agree is left alone.
   if (filled == s) return false;
+  // With no more empty cells than the subset holds, nothing could be left to
+  // rule out.
+  if (n - filled <= s) return false;
 
   const CellPos ref = LineCell(line, self);
   const uint32_t subset = candidates.candidateMask[ref.x][ref.y];
   bool matches[kMaxGridSize] = {};
   int t = 0;
   for (int i = 0; i < n; ++i) {
+    // A fixed cell has no candidates left, so it never matches a subset.
     const CellPos cell = LineCell(line, i);
-    if (i == self || board.fixed[cell.x][cell.y] != 0) continue;
-    if (candidates.candidateMask[cell.x][cell.y] == subset) {
+    if (i != self && candidates.candidateMask[cell.x][cell.y] == subset) {
       matches[i] = true;
       ++t;
     }
