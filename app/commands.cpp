@@ -69,21 +69,52 @@ void OnCommand(HWND window, int commandId) {
     return;
   }
   switch (commandId) {
-    case IDM_EXIT: ExitCommand(window); break;
-    case IDM_SAVE: SaveInputData(window); break;
-    case IDM_LOAD: LoadInputData(window); break;
-    case IDM_CLEAR_ALL: ClearCommand(window, ClearAll); break;
-    case IDM_CLEAR_WORKING: ClearCommand(window, ClearWorking); break;
-    case IDM_NEW_9: NewBoardCommand(window, 9); break;
-    case IDM_NEW_16: NewBoardCommand(window, 16); break;
-    case IDM_NEW_25: NewBoardCommand(window, 25); break;
-    case IDM_ABOUT: MessageBoxA(window, kAboutText, "Help", MB_OK); break;
-    case IDM_HELP: HelpCommand(); break;
-    case IDM_START_SEARCH: StartSearch(window); break;
-    case IDM_STOP_SEARCH: AbortSearch(window); break;
-    case IDM_CLEAR_CELL: ClearCellCommand(window); break;
-    case IDM_SHOW_PROGRESS: ProgressCommand(window, true); break;
-    case IDM_HIDE_PROGRESS: ProgressCommand(window, false); break;
-    default: break;
+    case IDM_EXIT:
+      ExitCommand(window);
+      break;
+    case IDM_SAVE:
+      SaveInputData(window);
+      break;
+    case IDM_LOAD:
+      LoadInputData(window);
+      break;
+    case IDM_CLEAR_ALL:
+      ClearCommand(window, ClearAll);
+      break;
+    case IDM_CLEAR_WORKING:
+      ClearCommand(window, ClearWorking);
+      break;
+    case IDM_NEW_9:
+      NewBoardCommand(window, 9);
+      break;
+    case IDM_NEW_16:
+      NewBoardCommand(window, 16);
+      break;
+    case IDM_NEW_25:
+      NewBoardCommand(window, 25);
+      break;
+    case IDM_ABOUT:
+      MessageBoxA(window, kAboutText, "Help", MB_OK);
+      break;
+    case IDM_HELP:
+      HelpCommand();
+      break;
+    case IDM_START_SEARCH:
+      StartSearch(window);
+      break;
+    case IDM_STOP_SEARCH:
+      AbortSearch(window);
+      break;
+    case IDM_CLEAR_CELL:
+      ClearCellCommand(window);
+      break;
+    case IDM_SHOW_PROGRESS:
+      ProgressCommand(window, true);
+      break;
+    case IDM_HIDE_PROGRESS:
+      ProgressCommand(window, false);
+      break;
+    default:
+      break;
   }
 }

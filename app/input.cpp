@@ -98,7 +98,8 @@ void SelectCellAt(HWND window, int x, int y) {
 // n sub-menus of n digits each (" 1- 3", " 4- 6", ...), then "Cancel". The
 // digits are full-width figures.
 void ShowDigitMenu(HWND window, POINT screen) {
-  static const char* const kFullWidthFigures[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+  static const char* const kFullWidthFigures[] = {"０", "１", "２", "３", "４",
+                                                  "５", "６", "７", "８", "９"};
   const int n = board.boxSize;
   HMENU top = CreatePopupMenu();
   HMENU groups[5] = {};
@@ -112,7 +113,8 @@ void ShowDigitMenu(HWND window, POINT screen) {
       if (d < 10) {
         std::snprintf(text, sizeof text, "%s", kFullWidthFigures[d]);
       } else {
-        std::snprintf(text, sizeof text, "%s%s", kFullWidthFigures[d / 10], kFullWidthFigures[d % 10]);
+        std::snprintf(text, sizeof text, "%s%s", kFullWidthFigures[d / 10],
+                      kFullWidthFigures[d % 10]);
       }
       AppendMenuA(groups[k], MF_STRING, IDM_DIGIT_BASE + d, text);
     }

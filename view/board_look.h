@@ -10,9 +10,9 @@ constexpr int kGridMargin = 10;
 
 constexpr COLORREF kBackgroundColour = 0x00FFDFDF;  // light blue frame and hatch
 constexpr COLORREF kGridColour = 0x00000000;
-constexpr COLORREF kCursorColour = 0x00D5D5D5;      // light grey
-constexpr COLORREF kConflictColour = 0x00D5D5FF;    // light pink
+constexpr COLORREF kCursorColour = 0x00D5D5D5;    // light grey
+constexpr COLORREF kConflictColour = 0x00D5D5FF;  // light pink
 constexpr COLORREF kCellColour = 0x00FFFFFF;
-constexpr COLORREF kGivenDigitColour = 0x000000FF;  // red: typed or loaded
-constexpr COLORREF kFixedDigitColour = 0x00FF0000;  // blue: proved
-constexpr COLORREF kSearchDigitColour = 0x00000000; // black: searched
+constexpr COLORREF kGivenDigitColour = 0x000000FF;   // red: typed or loaded
+constexpr COLORREF kFixedDigitColour = 0x00FF0000;   // blue: proved
+constexpr COLORREF kSearchDigitColour = 0x00000000;  // black: searched

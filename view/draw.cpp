@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "solver/board.h"
-#include "view/canvas.h"
 #include "view/board_look.h"
+#include "view/canvas.h"
 #include "view/gdi_guard.h"
 
 namespace {
@@ -20,9 +20,7 @@ HFONT CreateCellFont() {
                      CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, kCellFontFace);
 }
 
-bool OnBoard(int x, int y) {
-  return x >= 0 && y >= 0 && x < board.gridSize && y < board.gridSize;
-}
+bool OnBoard(int x, int y) { return x >= 0 && y >= 0 && x < board.gridSize && y < board.gridSize; }
 
 bool IsCell(CellPos cell, int x, int y) { return cell.x == x && cell.y == y; }
 

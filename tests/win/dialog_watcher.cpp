@@ -102,7 +102,9 @@ Reply PickDigit(int digit) { return Reply{Reply::kMenuDigit, 0, "", digit}; }
 Reply PickMenuCancel() { return Reply{Reply::kMenuCancel, 0, "", 0}; }
 Reply DismissMenu() { return Reply{Reply::kMenuDismiss, 0, "", 0}; }
 
-DialogWatcher::DialogWatcher() { thread_ = std::thread([this] { Run(); }); }
+DialogWatcher::DialogWatcher() {
+  thread_ = std::thread([this] { Run(); });
+}
 
 DialogWatcher::~DialogWatcher() {
   stop_ = true;
@@ -194,7 +196,8 @@ void DialogWatcher::Answer(HWND window, HMENU menu) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     seen.caption = WindowText(window);
     HWND text = GetDlgItem(window, kMessageBoxTextId);
-    HWND fileName = GetDlgItem(window, cmb13) ? GetDlgItem(window, cmb13) : GetDlgItem(window, edt1);
+    HWND fileName =
+        GetDlgItem(window, cmb13) ? GetDlgItem(window, cmb13) : GetDlgItem(window, edt1);
     if (text != nullptr) seen.text = WindowText(text);
     if (text == nullptr && fileName != nullptr) seen.text = WindowText(fileName);
     Record(seen);

@@ -57,7 +57,7 @@ class DialogWatcher {
   std::vector<SeenWindow> seen_;
   std::vector<HWND> answered_;
   HMENU lastMenu_ = nullptr;  // the pop-up answered last; watcher thread only
-  std::thread thread_;      // last: it starts once everything above exists
+  std::thread thread_;        // last: it starts once everything above exists
 };
 
 Reply Press(int button);

@@ -19,7 +19,8 @@ class FileTest : public WindowTest {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     // One directory per process: ctest may run tests side by side.
-    directory_ = std::string(temp) + "corvana-file-test-" + std::to_string(GetCurrentProcessId()) + "\\";
+    directory_ =
+        std::string(temp) + "corvana-file-test-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(directory_.c_str(), nullptr);
   }
   void TearDown() override {
@@ -51,7 +52,8 @@ class FileTest : public WindowTest {
   }
   static void Write(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
   }
   int FilesInDirectory() {
     WIN32_FIND_DATAA found;
@@ -97,7 +99,8 @@ TEST_F(FileTest, ClueTenIsStoredAsCarriageReturnLineFeedAndReadsBack) {
   const std::vector<unsigned char> bytes = Bytes(path);
   ASSERT_EQ(bytes.size(), 4u + 256u + 2u);
   const std::vector<unsigned char> head(bytes.begin(), bytes.begin() + 10);
-  EXPECT_EQ(head, (std::vector<unsigned char>{0x01, 0x02, 0x72, 0x10, 0x0D, 0x0A, 0x0D, 0x0D, 0x0A, 0x00}));
+  EXPECT_EQ(head, (std::vector<unsigned char>{0x01, 0x02, 0x72, 0x10, 0x0D, 0x0A, 0x0D, 0x0D, 0x0A,
+                                              0x00}));
 
   NewBoard(9);
   Load(path);

@@ -155,9 +155,10 @@ TEST_F(InputTest, PopupGroupsTheDigitsByBoxSizeWithFullWidthFigures) {
       {16, {" 1- 4", " 5- 8", " 9-12", "13-16"}},
       {25, {" 1- 5", " 6-10", "11-15", "16-20", "21-25"}},
   };
-  const char* const figures[] = {"１", "２", "３", "４", "５", "６", "７", "８", "９", "１０",
-                                 "１１", "１２", "１３", "１４", "１５", "１６", "１７", "１８",
-                                 "１９", "２０", "２１", "２２", "２３", "２４", "２５"};
+  const char* const figures[] = {"１",   "２",   "３",   "４",   "５",   "６",   "７",
+                                 "８",   "９",   "１０", "１１", "１２", "１３", "１４",
+                                 "１５", "１６", "１７", "１８", "１９", "２０", "２１",
+                                 "２２", "２３", "２４", "２５"};
   for (const Expected& size : sizes) {
     NewBoard(size.n);
     SCOPED_TRACE(size.n);

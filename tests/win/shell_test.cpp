@@ -96,8 +96,9 @@ TEST_F(ShellTest, ResourcesAreJapaneseWithF1AcceleratorIconAndManifest) {
   // The common-controls 6 manifest, for native-looking dialogs.
   HRSRC manifest = FindResourceA(instance, MAKEINTRESOURCEA(1), RT_MANIFEST);
   ASSERT_NE(manifest, nullptr);
-  const std::string manifestText(static_cast<const char*>(LockResource(LoadResource(instance, manifest))),
-                                 SizeofResource(instance, manifest));
+  const std::string manifestText(
+      static_cast<const char*>(LockResource(LoadResource(instance, manifest))),
+      SizeofResource(instance, manifest));
   EXPECT_NE(manifestText.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifestText.find("version=\"6.0.0.0\""), std::string::npos);
 
@@ -152,8 +153,9 @@ TEST_F(ShellTest, AboutShowsTheVersionAndTheWarningAboutSparse25Boards) {
   const auto seen = watcher_->TakeSeen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "Help");
-  EXPECT_EQ(seen[0].text,
-            "Corvana Ver.1.2a\n注意\n25*25で数字の入力量が少ないと、\n計算時間が非常に長くなります。");
+  EXPECT_EQ(
+      seen[0].text,
+      "Corvana Ver.1.2a\n注意\n25*25で数字の入力量が少ないと、\n計算時間が非常に長くなります。");
   EXPECT_EQ(seen[0].owner, window_);
 }
 

@@ -30,8 +30,8 @@ using QueryThread = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
 void* const kUnknownThread = reinterpret_cast<void*>(~uintptr_t{0});
 
 void* StartAddressOf(DWORD threadId) {
-  static const auto query = reinterpret_cast<QueryThread>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  static const auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
   void* address = kUnknownThread;
   HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
   if (thread == nullptr) return kUnknownThread;
@@ -110,7 +110,8 @@ TEST_F(WorkerStressTest, RapidStartStopNewBoardAndLoadNeverRunTwoWorkers) {
     std::vector<char> bytes = {0x01, 0x02, 0x72, 25};
     bytes.resize(4 + 625, 0);
     bytes[4] = 7;  // one clue keeps the solve long
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   NewBoard(25);
   int running = 0;
@@ -118,7 +119,7 @@ TEST_F(WorkerStressTest, RapidStartStopNewBoardAndLoadNeverRunTwoWorkers) {
   for (int cycle = 0; cycle < kCycles; ++cycle) {
     Command(500);
     ASSERT_LE(Workers(), 1) << "after start in cycle " << cycle;
-    if (cycle % 3 == 0) PumpMessages();  // paints while the worker draws
+    if (cycle % 3 == 0) PumpMessages();          // paints while the worker draws
     running += board.searchStopped.load() == 0;  // the solve has not ended yet
     switch (cycle % 8) {
       case 0:
