@@ -43,6 +43,10 @@ LexOutcome FromQuery(QueryOutcome outcome) {
 template <int N>
 constexpr int64_t kProbeBudget = 2 * GridShape<N>::kCells;
 constexpr int kProbeTries = 1;
+// Nodes the first query of a walk may spend looking near the witness in hand
+// before it is asked again in the order that suits a proof.
+template <int N>
+constexpr int64_t kNearBudget = GridShape<N>::kCells;
 
 // Nodes the first branch-and-bound search may spend. On the larger boards the
 // search for a witness with restarts does better from the start.
@@ -78,12 +82,19 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
     Query below;
     below.bound = LexBound::kBelow;
     below.boundDigits = work->best;
-    // Once the walk has moved off its first witness, solutions near the one in
-    // hand come first (the first query is mostly the proof that best is the
-    // smallest, where this order costs more than it saves).
-    if (c > from) below.preferred = work->best;
+    // Solutions near the one in hand come first; but the first query of a
+    // walk is often the proof that best is the smallest, where that order
+    // costs more than it saves, so there it only gets a short try.
     walk.lexPos = c;
-    QueryOutcome outcome = Solve(walk, below, context, work->other);
+    QueryOutcome outcome = QueryOutcome::kOverBudget;
+    if (c == from) {
+      Query near = below;
+      near.preferred = work->best;
+      near.nodeBudget = kNearBudget<N>;
+      outcome = Solve(walk, near, context, work->other);
+    }
+    if (c > from) below.preferred = work->best;
+    if (outcome == QueryOutcome::kOverBudget) outcome = Solve(walk, below, context, work->other);
     if (outcome != QueryOutcome::kFound) {
       return outcome == QueryOutcome::kNone ? LexOutcome::kFound : FromQuery(outcome);
     }
