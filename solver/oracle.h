@@ -1,8 +1,10 @@
 // A complete solver on the bitmask board: propagation of naked and hidden
-// singles and box-line reductions, and a depth-first search that answers "is
-// there a solution within these candidates (and this lexicographic bound)?"
-// with a witness. The lexicographic walk (lex_search.h) drives it. Runs on the
-// solve worker only; all its working memory is static.
+// singles, box-line reductions and (16x16, 25x25) the matching filter of each
+// unit, and a depth-first search branching where units failed most, that
+// answers "is there a solution within these candidates (and this
+// lexicographic bound)?" with a witness. The lexicographic walk
+// (lex_search.h) drives it. Runs on the solve worker only; all its working
+// memory is static.
 #pragma once
 
 #include <atomic>
@@ -54,7 +56,8 @@ template <int N>
 bool Assign(GridState<N>* state, int cell, int digit);
 
 // Builds the settled root from candidate masks in reading order (a decided
-// cell has one bit). False when the candidates already contradict.
+// cell has one bit) and starts the unit weights afresh. False when the
+// candidates already contradict.
 template <int N>
 bool LoadRoot(GridState<N>* state, const uint32_t* masks);
 
