@@ -297,19 +297,19 @@ TEST(SearchEquivalence, CorpusThroughFiveStarts) {
 }
 
 TEST(SearchEquivalence, Random9x9) {
-  const std::vector<Board> boards = RandomBoards({9, 3000, 22, 40}, 9001);
+  const std::vector<Board> boards = RandomBoards({9, 6000, 22, 40}, 9001);
   ExpectVariety(Compare(boards, 5, "random9"), static_cast<int>(boards.size()));
   const std::vector<Board> few(boards.begin(), boards.begin() + boards.size() / 5);
   ExpectVariety(Compare(few, 2, "random9_two"), static_cast<int>(few.size()));
 }
 
 TEST(SearchEquivalence, Random16x16) {
-  const std::vector<Board> boards = RandomBoards({16, 1200, 120, 180}, 1601);
+  const std::vector<Board> boards = RandomBoards({16, 2400, 120, 180}, 1601);
   ExpectVariety(Compare(boards, 5, "random16"), static_cast<int>(boards.size()));
 }
 
 TEST(SearchEquivalence, Random25x25) {
-  const std::vector<Board> boards = RandomBoards({25, 600, 360, 460}, 2501);
+  const std::vector<Board> boards = RandomBoards({25, 1200, 360, 460}, 2501);
   ExpectVariety(Compare(boards, 5, "random25"), static_cast<int>(boards.size()));
 }
 
