@@ -53,6 +53,7 @@ if(CORVANA_BENCHMARKS)
     endif()
     add_executable(search_benchmark${variant}
       ${CMAKE_CURRENT_LIST_DIR}/benchmarks/search_benchmark.cpp
+      ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
     )
     target_link_libraries(search_benchmark${variant} PRIVATE ${core} benchmark::benchmark)
     target_compile_definitions(search_benchmark${variant} PRIVATE

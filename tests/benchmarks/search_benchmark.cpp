@@ -221,16 +221,6 @@ void ParseSettings(int* argc, char** argv) {
 
 }  // namespace
 
-// Silent window hooks: the benchmark has no window.
-void DrawBoard(WindowHandle) {}
-void DrawAllCells(WindowHandle) {}
-void DrawCell(WindowHandle, int, int) {}
-void DrawProgressCell(WindowHandle, int, int) {}
-void CheckMenuCommand(WindowHandle, int, bool) {}
-void EnableStartSearch(WindowHandle, bool) {}
-void ShowResultMessage(WindowHandle, ResultMessage) {}
-void HandleSentMessages(WindowHandle) {}
-
 int main(int argc, char** argv) {
   ParseSettings(&argc, argv);
   benchmark::Initialize(&argc, argv);
