@@ -60,8 +60,9 @@ bool ParseWordsLine(const std::string& line, InputData* data, std::string* error
   const std::vector<std::string> words = SplitWords(line);
   const int n = GridSizeForCells(words.size());
   if (n == 0) {
-    *error = "expected 81 characters, or 81, 256 or 625 numbers, found " +
-             std::to_string(words.size()) + " numbers";
+    const std::string found = words.size() == 1 ? std::to_string(line.size()) + " characters"
+                                                : std::to_string(words.size()) + " numbers";
+    *error = "expected 81 characters, or 81, 256 or 625 numbers, found " + found;
     return false;
   }
   InputData parsed = {};
