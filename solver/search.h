@@ -9,8 +9,8 @@
 #include "solver/window_hooks.h"
 
 // SearchFrom results.
-constexpr int kSearchFailed = 0;   // no (further) completed board from here on
-constexpr int kSearchFound = 1;    // shown holds a new solution, solutionShown == 1
+constexpr int kSearchFailed = 0;    // no (further) completed board from here on
+constexpr int kSearchFound = 1;     // shown holds a new solution, solutionShown == 1
 constexpr int kSearchStopped = -1;  // searchStopped was seen; every level unwinds
 
 // Continues the search at cell (x, y) in reading order (y == N is the position

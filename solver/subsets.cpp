@@ -25,8 +25,8 @@ uint64_t columnQuietAt[kMaxGridSize][kMaxGridSize];
 // ruled anything out.
 bool LineSubsetElimination(Line line, int self, int s) {
   const int n = board.gridSize;
-  const int filled = line.isRow ? candidates.rowFilled[line.index]
-                                : candidates.columnFilled[line.index];
+  const int filled =
+      line.isRow ? candidates.rowFilled[line.index] : candidates.columnFilled[line.index];
   // Odd as it looks, the rule compares the count of filled cells, not empty
   // ones, with the subset size; a line where they agree is left alone.
   if (filled == s) return false;

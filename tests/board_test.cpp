@@ -1,6 +1,7 @@
+#include "solver/board.h"
+
 #include <gtest/gtest.h>
 
-#include "solver/board.h"
 #include "tests/fake_window.h"
 #include "tests/test_support.h"
 
@@ -25,8 +26,8 @@ struct SizeCase {
 };
 
 TEST_F(BoardTest, ResetSetsUpEachSizeAndMovesTheCheckMark) {
-  for (const SizeCase& size : {SizeCase{16, 4, 90, 301}, SizeCase{25, 5, 0, 302},
-                               SizeCase{9, 3, 160, 300}}) {
+  for (const SizeCase& size :
+       {SizeCase{16, 4, 90, 301}, SizeCase{25, 5, 0, 302}, SizeCase{9, 3, 160, 300}}) {
     SCOPED_TRACE(size.gridSize);
     LoadBoard(Puzzle9({{0, 0, 1}, {0, 1, 2}, {0, 2, 3}, {4, 8, 4}}));
     board.cursor = {3, 4};

@@ -1,7 +1,8 @@
+#include "solver/check.h"
+
 #include <gtest/gtest.h>
 
 #include "solver/board.h"
-#include "solver/check.h"
 #include "tests/fake_window.h"
 #include "tests/test_support.h"
 

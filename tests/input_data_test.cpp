@@ -1,6 +1,7 @@
+#include "file/input_data.h"
+
 #include <gtest/gtest.h>
 
-#include "file/input_data.h"
 #include "tests/fake_window.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include <fstream>
-
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "solver/board.h"
 #include "solver/candidates.h"
@@ -65,7 +65,7 @@ TEST_F(RulesTest, ClashingCluesAndFullPeersJustLeaveNoCandidates) {
   board.fixed[0][2] = 6;
   board.fixed[7][2] = 6;
   for (int v = 1; v <= 8; ++v) board.fixed[v][8] = v;  // row 8 holds 1..8
-  board.fixed[0][0] = 9;                                // column 0 holds 9
+  board.fixed[0][0] = 9;                               // column 0 holds 9
   InitCandidates();
   EXPECT_EQ(Candidates(0, 2), 0);
   EXPECT_EQ(Candidates(7, 2), 0);

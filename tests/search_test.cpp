@@ -1,7 +1,8 @@
+#include "solver/search.h"
+
 #include <gtest/gtest.h>
 
 #include "solver/board.h"
-#include "solver/search.h"
 #include "solver/worker.h"
 #include "tests/fake_window.h"
 #include "tests/test_support.h"

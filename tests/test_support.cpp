@@ -1,9 +1,9 @@
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "file/input_data.h"
 #include "tools/puzzle_input.h"

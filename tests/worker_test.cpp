@@ -1,5 +1,8 @@
 // The start / stop protocol between the window thread and the solve worker.
 // Also run under ThreadSanitizer.
+#include "solver/worker.h"
+
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -7,11 +10,8 @@
 #include <random>
 #include <thread>
 
-#include <gtest/gtest.h>
-
 #include "solver/board.h"
 #include "solver/propagate.h"
-#include "solver/worker.h"
 #include "tests/fake_window.h"
 #include "tests/test_support.h"
 

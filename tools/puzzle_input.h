@@ -13,7 +13,7 @@ struct Puzzle {
   std::string source;  // file name as given, "-" for standard input
   int line;            // 1-based line of a text puzzle, 0 for an input-data file
   bool valid;
-  std::string error;   // why the puzzle was refused, when !valid
+  std::string error;  // why the puzzle was refused, when !valid
   InputData data;
 };
 
