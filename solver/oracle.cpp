@@ -4,19 +4,10 @@
 
 namespace {
 
-// Measured on the puzzle sets: the matching filter costs more than it saves on
-// 9x9 boards and pays many times over on the larger ones, at every node. On
-// 9x9 the cell with the fewest candidates wins (ties to the heavier units); on
-// the larger boards candidates and unit weights are traded off.
-template <int N>
-constexpr bool kUseMatching = N > 9;
-template <int N>
-constexpr bool kWeightedDegree = N > 9;
-
-// A search with restarts starts over after kFirstRestart nodes, then after
-// half as many again each time, until the gap passes kLastRestart.
-constexpr int64_t kFirstRestart = 300;
-constexpr int64_t kLastRestart = 20000;
+// The generic oracle serves the 16x16 and 25x25 boards (9x9 has its own,
+// oracle_9x9.cpp). Measured on the puzzle sets: the matching filter pays many
+// times over on these boards at every node, and branching trades candidates
+// against unit weights.
 
 enum class Change { kNone, kSome, kContradiction };
 
@@ -63,11 +54,9 @@ inline void MarkChanged(const GridTables<N>& tables, int cell, Pending<N>* pendi
   pending->unitDirty[tables.cellUnits[cell][0]] = 1;
   pending->unitDirty[tables.cellUnits[cell][1]] = 1;
   pending->unitDirty[tables.cellUnits[cell][2]] = 1;
-  if (kUseMatching<N>) {
-    pending->matchDirty[tables.cellUnits[cell][0]] = 1;
-    pending->matchDirty[tables.cellUnits[cell][1]] = 1;
-    pending->matchDirty[tables.cellUnits[cell][2]] = 1;
-  }
+  pending->matchDirty[tables.cellUnits[cell][0]] = 1;
+  pending->matchDirty[tables.cellUnits[cell][1]] = 1;
+  pending->matchDirty[tables.cellUnits[cell][2]] = 1;
   pending->rowBandDirty[tables.rowBand[cell]] = 1;
   pending->columnBandDirty[tables.columnBand[cell]] = 1;
 }
@@ -310,11 +299,9 @@ bool SettleLoop(GridState<N>* state, Pending<N>* pending, const Query* query) {
         BoxLine<N>(tables, cand, tables.columnSegments, pending->columnBandDirty, pending);
     if (columns == Change::kContradiction) return false;
     if (change == Change::kSome || columns == Change::kSome) continue;
-    if (kUseMatching<N>) {
-      change = Matchings(cand, tables, pending);
-      if (change == Change::kContradiction) return false;
-      if (change == Change::kSome) continue;
-    }
+    change = Matchings(cand, tables, pending);
+    if (change == Change::kContradiction) return false;
+    if (change == Change::kSome) continue;
     if (bounded) {
       change = KeepBound(tables, state, *query, pending);
       if (change == Change::kContradiction) return false;
@@ -352,26 +339,6 @@ int ChooseCell(const GridState<N>& state, const Query& query) {
       if (!IsSingle(cand[c])) return c;
     }
     return -1;
-  }
-  if (!kWeightedDegree<N>) {
-    const GridTables<N>& t = Tables<N>();
-    const int32_t* w = unitWeight<N>;
-    int best = -1;
-    int bestCount = N + 1;
-    int32_t bestWeight = 0;
-    for (int c = 0; c < kCells; ++c) {
-      const uint32_t m = cand[c];
-      if (IsSingle(m)) continue;
-      const int count = CountOf(m);
-      if (count > bestCount) continue;
-      const int32_t weight = w[t.cellUnits[c][0]] + w[t.cellUnits[c][1]] + w[t.cellUnits[c][2]];
-      if (count < bestCount || weight > bestWeight) {
-        best = c;
-        bestCount = count;
-        bestWeight = weight;
-      }
-    }
-    return best;
   }
   // Fewest candidates for the weight of the cell's units first, ties in
   // reading order: count / weight compared as count * otherWeight.
@@ -456,9 +423,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
   {
     Pending<N> pending;
     Clear(&pending);
-    if (kUseMatching<N>) {
-      for (uint8_t& dirty : pending.matchDirty) dirty = 1;
-    }
+    for (uint8_t& dirty : pending.matchDirty) dirty = 1;
     if (query.restrictCell >= 0) {
       const uint32_t m = states[0].cand[query.restrictCell] & query.restrictMask;
       if (m == 0) return QueryOutcome::kNone;
@@ -543,6 +508,5 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
   template bool Assign<N>(GridState<N>*, int, int);          \
   template bool LoadRoot<N>(GridState<N>*, const uint32_t*); \
   template QueryOutcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
-CORVANA_ORACLE_INSTANCES(9)
 CORVANA_ORACLE_INSTANCES(16)
 CORVANA_ORACLE_INSTANCES(25)

@@ -61,8 +61,21 @@ bool Assign(GridState<N>* state, int cell, int digit);
 template <int N>
 bool LoadRoot(GridState<N>* state, const uint32_t* masks);
 
+// A search with restarts starts over after kFirstRestart nodes, then after
+// half as many again each time, until the gap passes kLastRestart.
+constexpr int64_t kFirstRestart = 300;
+constexpr int64_t kLastRestart = 20000;
+
 // Searches the solutions of a settled `root` under `query`. On kFound,
 // witness holds one in reading order.
 template <int N>
 QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
                    uint8_t* witness);
+// On 9x9 all three run on digit bitboards (oracle_9x9.cpp).
+template <>
+bool Assign<9>(GridState<9>* state, int cell, int digit);
+template <>
+bool LoadRoot<9>(GridState<9>* state, const uint32_t* masks);
+template <>
+QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
+                      uint8_t* witness);
