@@ -40,7 +40,7 @@ int ChooseCell(const Board9& s, const Query& query) {
   for (int b = 0; b < 3; ++b) {
     for (uint32_t x = two[b]; x != 0; x &= x - 1) {
       const int c = 27 * b + LowestBit(x);
-      const int32_t w = CellWeight9(c);
+      const int32_t w = cellWeight9[c];
       if (w > bestWeight) {
         best = c;
         bestWeight = w;
@@ -53,7 +53,7 @@ int ChooseCell(const Board9& s, const Query& query) {
     for (uint32_t x = more[b]; x != 0; x &= x - 1) {
       const int c = 27 * b + LowestBit(x);
       const int count = CountOf(CellDigits(s, b, x & (0u - x)));
-      const int32_t w = CellWeight9(c);
+      const int32_t w = cellWeight9[c];
       if (count < bestCount || (count == bestCount && w > bestWeight)) {
         best = c;
         bestCount = count;

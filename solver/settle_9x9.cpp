@@ -13,10 +13,15 @@ constexpr uint32_t kBoxCells = 0x1C0E07;
 // A 9-bit set of columns times this is the same columns in all three rows.
 constexpr uint32_t kColumnCopies = 0x40201;
 
-// How often each unit (rows 0-8, columns 9-17, boxes 18-26) ran out of room
-// since the last LoadRoot: the search branches on a cell with two digits
-// whose units failed most.
-int32_t unitWeight9[27];
+// A unit that ran out of room: its cells weigh one more.
+void AddWeight(int unit) {
+  for (int k = 0; k < 9; ++k) {
+    const int cell = unit < 9    ? 9 * unit + k
+                     : unit < 18 ? 9 * k + unit - 9
+                                 : (unit - 18) / 3 * 27 + (unit - 18) % 3 * 3 + k / 3 * 9 + k % 3;
+    ++cellWeight9[cell];
+  }
+}
 
 // peers[c][b]: the peers of cell c in band b, c itself left out.
 // segments[row]: for the 9 bits of one row, which of its three boxes hold one.
@@ -237,22 +242,22 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
       // Per cell: whether it has one digit, two or more, and the bits of the
       // digit's index (meaningful where it has one).
       // Two bands to a word: the same operations on half as many words.
-      uint64_t x[9][2];
-      std::memcpy(x, s->places, sizeof x);
       uint64_t wide[6][2];
       for (int k = 0; k < 2; ++k) {
+        uint64_t x[9];
+        for (int d = 0; d < 9; ++d) std::memcpy(&x[d], &s->places[d][2 * k], sizeof x[d]);
         uint64_t one = 0;
         uint64_t two = 0;
         for (int d = 0; d < 9; ++d) {
-          two |= one & x[d][k];
-          one |= x[d][k];
+          two |= one & x[d];
+          one |= x[d];
         }
         wide[0][k] = one;
         wide[1][k] = two;
-        wide[2][k] = x[1][k] | x[3][k] | x[5][k] | x[7][k];
-        wide[3][k] = x[2][k] | x[3][k] | x[6][k] | x[7][k];
-        wide[4][k] = x[4][k] | x[5][k] | x[6][k] | x[7][k];
-        wide[5][k] = x[8][k];
+        wide[2][k] = x[1] | x[3] | x[5] | x[7];
+        wide[3][k] = x[2] | x[3] | x[6] | x[7];
+        wide[4][k] = x[4] | x[5] | x[6] | x[7];
+        wide[5][k] = x[8];
       }
       uint32_t lanes[6][4];
       std::memcpy(lanes, wide, sizeof lanes);
@@ -263,9 +268,9 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
       for (int b = 0; b < 3; ++b) {
         if (once[b] != kBand9) {
           const int c = 27 * b + LowestBit(~once[b] & kBand9);
-          ++unitWeight9[c / 9];
-          ++unitWeight9[9 + c % 9];
-          ++unitWeight9[18 + c / 27 * 3 + c % 9 / 3];
+          AddWeight(c / 9);
+          AddWeight(9 + c % 9);
+          AddWeight(18 + c / 27 * 3 + c % 9 / 3);
           return false;
         }
         single[b] = once[b] & ~twice[b] & s->open[b];
@@ -294,7 +299,7 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
       uint32_t alone[3];
       if (!AlonePlaces(s->places[d], alone)) {
         const int unit = EmptyUnit(s->places[d]);
-        if (unit >= 0) ++unitWeight9[unit];
+        if (unit >= 0) AddWeight(unit);
         return false;
       }
       for (int b = 0; b < 3; ++b) {
@@ -329,11 +334,8 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
   }
 }
 
-int32_t CellWeight9(int cell) {
-  return unitWeight9[cell / 9] + unitWeight9[9 + cell % 9] +
-         unitWeight9[18 + cell / 27 * 3 + cell % 9 / 3];
-}
+int32_t cellWeight9[81];
 
 void ResetWeights9() {
-  for (int32_t& weight : unitWeight9) weight = 1;
+  for (int32_t& weight : cellWeight9) weight = 3;
 }

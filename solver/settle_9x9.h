@@ -38,7 +38,8 @@ inline uint32_t CellDigits(const Board9& s, int b, uint32_t bit) {
 // contradiction; the units that ran out of room gain weight.
 bool Settle9(Board9* s, uint32_t dirty, const Query* query);
 
-// How often the units of `cell` ran out of room since the last
-// ResetWeights9: the search branches where they failed most.
-int32_t CellWeight9(int cell);
+// cellWeight9[c]: 3 plus how often the row, column and box of cell c ran out
+// of room since the last ResetWeights9; the search branches where units
+// failed most.
+extern int32_t cellWeight9[81];
 void ResetWeights9();
