@@ -105,7 +105,7 @@ struct BandCells {
   W alone;         // places alone in their row or box
   W columns;       // per band, the columns holding a place (bits 0-8)
   W columnsTwice;  // per band, the columns holding two or more
-  bool empty;      // a row or box without a place
+  W missing;       // set where a segment's row or box has no place
 };
 
 // A place is alone in its row (box) when its segment holds it alone and no
@@ -129,7 +129,7 @@ inline BandCells<W> ReadBands(W x, W copies) {
   const W r1 = x >> 9 & row;
   const W r2 = x >> 18 & row;
   BandCells<W> cells;
-  cells.empty = (any | rowOthers) != segments || (any | boxOthers) != segments;
+  cells.missing = segments & ~((any | rowOthers) & (any | boxOthers));
   cells.alone = x & (one & ~(rowOthers & boxOthers)) * 7;
   cells.columns = r0 | r1 | r2;
   cells.columnsTwice = (r0 & r1) | (r0 & r2) | (r1 & r2);
@@ -137,23 +137,44 @@ inline BandCells<W> ReadBands(W x, W copies) {
 }
 
 // The places of one digit that are alone in their row, column or box, into
-// alone; false when a unit has no place left for it.
-bool AlonePlaces(const uint32_t* w, uint32_t* alone) {
-  constexpr uint64_t kTwoBands = (uint64_t{1} << 32) + 1;
-  const BandCells<uint64_t> low = ReadBands<uint64_t>(w[0] | uint64_t{w[1]} << 32, kTwoBands);
-  const BandCells<uint32_t> high = ReadBands<uint32_t>(w[2], 1);
-  if (low.empty || high.empty) return false;
+// alone, from its bands 0 and 1 read as `low` and band 2 as the low half of
+// `high` (shift 0) or its high half (shift 32); false when a unit has no
+// place left for it.
+bool AlonePlaces(const uint32_t* w, const BandCells<uint64_t>& low, const BandCells<uint64_t>& high,
+                 int shift, uint32_t* alone) {
+  if (low.missing != 0 || static_cast<uint32_t>(high.missing >> shift) != 0) return false;
   const uint32_t h0 = static_cast<uint32_t>(low.columns) & kRow;
   const uint32_t h1 = static_cast<uint32_t>(low.columns >> 32);
-  const uint32_t h2 = high.columns;
+  const uint32_t h2 = static_cast<uint32_t>(high.columns >> shift) & kRow;
   const uint32_t twice = static_cast<uint32_t>(low.columnsTwice | low.columnsTwice >> 32) |
-                         high.columnsTwice | (h0 & h1) | (h0 & h2) | (h1 & h2);
+                         (static_cast<uint32_t>(high.columnsTwice >> shift) & kRow) | (h0 & h1) |
+                         (h0 & h2) | (h1 & h2);
   if ((h0 | h1 | h2) != kRow) return false;
   const uint32_t single = (kRow & ~twice) * kColumnCopies;
   alone[0] = static_cast<uint32_t>(low.alone) | (w[0] & single);
   alone[1] = static_cast<uint32_t>(low.alone >> 32) | (w[1] & single);
-  alone[2] = high.alone | (w[2] & single);
+  alone[2] = static_cast<uint32_t>(high.alone >> shift) | (w[2] & single);
   return true;
+}
+
+// AlonePlaces for two digits at once: their bands 2 share one word. The
+// second digit's answer holds for the board as it is now; placing the first
+// digit's singles only takes places away, which Place then reports.
+// Bit 0 (1) of the result: digit `first` (`second`) has room in every unit.
+int AlonePair(const uint32_t* first, const uint32_t* second, uint32_t* aloneFirst,
+              uint32_t* aloneSecond) {
+  constexpr uint64_t kTwoBands = (uint64_t{1} << 32) + 1;
+  const BandCells<uint64_t> high =
+      ReadBands<uint64_t>(first[2] | uint64_t{second != nullptr ? second[2] : 0} << 32, kTwoBands);
+  const BandCells<uint64_t> lowFirst =
+      ReadBands<uint64_t>(first[0] | uint64_t{first[1]} << 32, kTwoBands);
+  int room = AlonePlaces(first, lowFirst, high, 0, aloneFirst) ? 1 : 0;
+  if (second != nullptr) {
+    const BandCells<uint64_t> lowSecond =
+        ReadBands<uint64_t>(second[0] | uint64_t{second[1]} << 32, kTwoBands);
+    room |= AlonePlaces(second, lowSecond, high, 32, aloneSecond) ? 2 : 0;
+  }
+  return room;
 }
 
 // Box-line reduction of one digit, by bands (rows against boxes) and by
@@ -294,17 +315,28 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
     unchecked |= changed;
     unfiltered |= changed;
     changed = 0;
-    for (int d = 0; d < 9; ++d) {
-      if ((unchecked >> d & 1) == 0) continue;
-      uint32_t alone[3];
-      if (!AlonePlaces(s->places[d], alone)) {
-        const int unit = EmptyUnit(s->places[d]);
-        if (unit >= 0) AddWeight(unit);
-        return false;
+    while (unchecked != 0) {
+      int digits[2] = {LowestBit(unchecked), -1};
+      unchecked &= unchecked - 1;
+      if (unchecked != 0) {
+        digits[1] = LowestBit(unchecked);
+        unchecked &= unchecked - 1;
       }
-      for (int b = 0; b < 3; ++b) {
-        for (uint32_t x = alone[b] & s->open[b]; x != 0; x &= x - 1) {
-          if (!Place(t, s, d, 27 * b + LowestBit(x), &changed)) return false;
+      uint32_t alone[2][3];
+      const int room =
+          AlonePair(s->places[digits[0]], digits[1] >= 0 ? s->places[digits[1]] : nullptr, alone[0],
+                    alone[1]);
+      for (int k = 0; k < 2 && digits[k] >= 0; ++k) {
+        const int d = digits[k];
+        if ((room >> k & 1) == 0) {
+          const int unit = EmptyUnit(s->places[d]);
+          if (unit >= 0) AddWeight(unit);
+          return false;
+        }
+        for (int b = 0; b < 3; ++b) {
+          for (uint32_t x = alone[k][b] & s->open[b]; x != 0; x &= x - 1) {
+            if (!Place(t, s, d, 27 * b + LowestBit(x), &changed)) return false;
+          }
         }
       }
     }
