@@ -218,7 +218,9 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       Board9& next = states[depth + 1];
       next = state;
       ++nodes;
-      if (Settle9(&next, Decide(&next, cell, digit), &active)) {
+      const uint32_t lost = Decide(&next, cell, digit);
+      PlaceLone9(&next, cell, digit);
+      if (Settle9(&next, lost | uint32_t{1} << digit, &active)) {
         ++depth;
         continue;
       }
@@ -229,9 +231,16 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       Board9& current = states[depth];
       const int refuted = stack9.branchCell[depth];
       const int digit = stack9.branchDigit[depth];
-      current.places[digit][refuted / 27] &= ~(uint32_t{1} << (refuted % 27));
+      const uint32_t bit = uint32_t{1} << (refuted % 27);
+      current.places[digit][refuted / 27] &= ~bit;
       ++nodes;
-      if (Settle9(&current, uint32_t{1} << digit, &active)) break;
+      uint32_t dirty = uint32_t{1} << digit;
+      const uint32_t left = CellDigits(current, refuted / 27, bit);
+      if (left != 0 && IsSingle(left)) {
+        PlaceLone9(&current, refuted, LowestBit(left));
+        dirty |= left;
+      }
+      if (Settle9(&current, dirty, &active)) break;
       if (depth == 0) {
         *context.steps += nodes;
         return haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone;

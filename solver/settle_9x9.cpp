@@ -366,6 +366,12 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
   }
 }
 
+void PlaceLone9(Board9* s, int cell, int d) {
+  const Tables9& t = T9();
+  for (int k = 0; k < 4; ++k) s->places[d][k] &= ~t.peers[cell][k];
+  s->open[cell / 27] &= ~(uint32_t{1} << (cell % 27));
+}
+
 int32_t cellWeight9[81];
 
 void ResetWeights9() {

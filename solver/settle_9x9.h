@@ -38,6 +38,11 @@ inline uint32_t CellDigits(const Board9& s, int b, uint32_t bit) {
 // contradiction; the units that ran out of room gain weight.
 bool Settle9(Board9* s, uint32_t dirty, const Query* query);
 
+// Takes digit d + 1, the one digit left on the open `cell`, out of the
+// cell's peers and counts the cell as placed; what settling a branch would
+// do first.
+void PlaceLone9(Board9* s, int cell, int d);
+
 // cellWeight9[c]: 3 plus how often the row, column and box of cell c ran out
 // of room since the last ResetWeights9; the search branches where units
 // failed most.
