@@ -48,6 +48,33 @@ constexpr int kProbeTries = 1;
 template <int N>
 constexpr int64_t kNearBudget = GridShape<N>::kCells;
 
+// On 9x9 a fresh start first searches the whole tree for a second solution,
+// spending at most this many nodes: that settles a puzzle with one solution,
+// the usual case, for both starts in fewer nodes than the proof that nothing
+// lies below it and the proof that nothing lies above it, which repeat each
+// other's refutations. Boards with more solutions soon find a second.
+template <int N>
+constexpr int64_t kOnlyOneBudget = 16 * GridShape<N>::kCells;
+
+// Candidates a fresh start proved to have exactly one solution, and that
+// solution: the resumed start that follows on the same candidates is over at
+// once, its proof done.
+template <int N>
+struct OnlySolution {
+  bool known;
+  uint32_t masks[GridShape<N>::kCells];
+  uint8_t digits[GridShape<N>::kCells];
+};
+
+template <int N>
+OnlySolution<N> onlySolution;
+
+template <int N>
+bool IsOnlySolutionOf(const uint32_t* masks) {
+  const OnlySolution<N>& only = onlySolution<N>;
+  return only.known && std::memcmp(only.masks, masks, sizeof only.masks) == 0;
+}
+
 // Nodes the first branch-and-bound search may spend. On the larger boards the
 // search for a witness with restarts does better from the start.
 template <int N>
@@ -143,7 +170,25 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];
   work.other = work.digits[1];
-  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+  if constexpr (N == 9) {
+    OnlySolution<N>& only = onlySolution<N>;
+    if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+    Query one;
+    one.onlyOne = true;
+    one.nodeBudget = kOnlyOneBudget<N>;
+    const QueryOutcome counted = Solve(work.walk, one, context, work.best);
+    if (counted == QueryOutcome::kStopped) return LexOutcome::kStopped;
+    if (counted == QueryOutcome::kNone) return LexOutcome::kNone;
+    if (counted == QueryOutcome::kFound) {
+      only.known = true;
+      std::memcpy(only.masks, masks, sizeof only.masks);
+      std::memcpy(only.digits, work.best, sizeof only.digits);
+      std::memcpy(solution, work.best, GridShape<N>::kCells);
+      return LexOutcome::kFound;
+    }
+  } else if (!LoadRoot(&work.walk, masks)) {
+    return LexOutcome::kNone;
+  }
   // Most puzzles with one solution are settled by one branch-and-bound search;
   // boards with many solutions soon leave it for the walk below.
   Query smallest;
@@ -177,6 +222,11 @@ template <int N>
 LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
                         const EngineContext& context, uint8_t* solution) {
   constexpr int kCells = GridShape<N>::kCells;
+  if constexpr (N == 9) {
+    if (IsOnlySolutionOf<N>(masks) && std::memcmp(onlySolution<N>.digits, previous, kCells) == 0) {
+      return LexOutcome::kNone;
+    }
+  }
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];
   work.other = work.digits[1];

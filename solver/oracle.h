@@ -23,8 +23,8 @@ struct EngineContext {
 enum class LexBound { kNone, kBelow, kAbove };
 
 // kImproving: over budget with query.improve, holding a witness that may not
-// be the smallest.
-enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget, kImproving };
+// be the smallest. kSeveral: query.onlyOne found a second solution.
+enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget, kImproving, kSeveral };
 
 struct Query {
   LexBound bound = LexBound::kNone;
@@ -47,6 +47,9 @@ struct Query {
   // Branch and bound: each solution found becomes the bound the rest must
   // stay below, and kFound means the witness is the smallest solution.
   bool improve = false;
+  // 9x9 only: searches the whole tree, and kFound means the witness is the
+  // one solution there is (kSeveral when there are more).
+  bool onlyOne = false;
   // Gives up after this many nodes (0: no limit).
   int64_t nodeBudget = 0;
 };

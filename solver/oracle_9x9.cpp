@@ -178,7 +178,8 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     return QueryOutcome::kNone;
   }
   // With query.improve the bound tightens to each solution found, so the
-  // last one is the smallest.
+  // last one is the smallest; with query.onlyOne the search goes on past the
+  // first for a second.
   Query active = query;
   bool haveWitness = false;
   int depth = 0;
@@ -196,19 +197,25 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     }
     if (query.nodeBudget > 0 && nodes > query.nodeBudget) {
       *context.steps += nodes;
-      return haveWitness ? QueryOutcome::kImproving : QueryOutcome::kOverBudget;
+      return haveWitness && query.improve ? QueryOutcome::kImproving : QueryOutcome::kOverBudget;
     }
     Board9& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
+      if (query.onlyOne && haveWitness) {
+        *context.steps += nodes;
+        return QueryOutcome::kSeveral;
+      }
       ToWitness(state, witness);
-      if (!query.improve || depth == 0) {
+      if (!(query.improve || query.onlyOne) || depth == 0) {
         *context.steps += nodes;
         return QueryOutcome::kFound;
       }
       haveWitness = true;
-      active.bound = LexBound::kBelow;
-      active.boundDigits = witness;
+      if (query.improve) {
+        active.bound = LexBound::kBelow;
+        active.boundDigits = witness;
+      }
       // The branch that led here holds this solution alone.
       --depth;
     } else {

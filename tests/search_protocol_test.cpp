@@ -130,6 +130,23 @@ TEST(SearchProtocol, FullBoardIsOneSolutionThenNone) {
   EXPECT_EQ(board.solutionShown, 0);
 }
 
+// A 9x9 start that proves its board has one solution lets the resume on that
+// board end at once; the same digits on screen over another board's
+// candidates must still be searched past.
+TEST(SearchProtocol, AnotherBoardsOnlySolutionDoesNotEndItsResume) {
+  const Layer full =
+      Parse9("123456789456789123789123456214365897365897214897214365531642978642978531978531642");
+  Load(9, full);
+  ASSERT_EQ(Start(), kSearchFound);
+  Load(9, Parse9(kMany));
+  ASSERT_EQ(Start(), kSearchFound);
+  ASSERT_EQ(Shown(), full);
+  ASSERT_EQ(Start(), kSearchFound);
+  EXPECT_EQ(Shown(),
+            Parse9("123456789456789123789123456214365897365897214897214365531642978648971532"
+                   "972538641"));
+}
+
 TEST(SearchProtocol, StopBeforeTheStartTouchesNothing) {
   Load(9, Parse9(kMany));
   Propagate(nullptr);
