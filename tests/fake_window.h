@@ -45,6 +45,5 @@ bool LateWorkerCallSeen();
 // counts as late.
 void RetireWorkers();
 
-// Handles what the worker has sent to the window thread; used by the fake's
-// HandleSentMessages and by tests that pump by hand.
+// How many messages from the worker the window thread has handled so far.
 int SentMessagesHandled();
