@@ -418,7 +418,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
   constexpr int kCells = GridShape<N>::kCells;
   SearchStack<N>& stack = searchStack<N>;
   GridState<N>* states = stack.states;
-  int64_t nodes = 1;
+  NodeClock clock = StartClock(query);
   states[0] = root;
   {
     Pending<N> pending;
@@ -432,8 +432,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(query.restrictCell);
     }
     if (!SettleQueue(&states[0], &pending, &query)) {
-      *context.steps += nodes;
-      return QueryOutcome::kNone;
+      return Finish(clock, context, QueryOutcome::kNone);
     }
   }
   // With query.improve the bound tightens to each solution found, so the
@@ -441,29 +440,16 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
   Query active = query;
   bool haveWitness = false;
   int depth = 0;
-  int64_t restartGap = kFirstRestart;
-  int64_t restartAt = query.restarts ? restartGap : -1;
   for (;;) {
-    if (restartAt >= 0 && nodes >= restartAt) {
-      depth = 0;
-      restartGap += restartGap / 2;
-      restartAt = restartGap > kLastRestart ? -1 : nodes + restartGap;
-    }
-    if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
-      *context.steps += nodes;
-      return QueryOutcome::kStopped;
-    }
-    if (query.nodeBudget > 0 && nodes > query.nodeBudget) {
-      *context.steps += nodes;
-      return haveWitness ? QueryOutcome::kImproving : QueryOutcome::kOverBudget;
-    }
+    if (RestartDue(&clock)) depth = 0;
+    QueryOutcome end;
+    if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     GridState<N>& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
       for (int c = 0; c < kCells; ++c) witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
       if (!query.improve || depth == 0) {
-        *context.steps += nodes;
-        return QueryOutcome::kFound;
+        return Finish(clock, context, QueryOutcome::kFound);
       }
       haveWitness = true;
       active.bound = LexBound::kBelow;
@@ -477,7 +463,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       GridState<N>& next = states[depth + 1];
       next = state;
       next.cand[cell] = bit;
-      ++nodes;
+      ++clock.nodes;
       if (SettleChanged(&next, cell, &active)) {
         ++depth;
         continue;
@@ -489,17 +475,13 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       GridState<N>& current = states[depth];
       const int refutedCell = stack.branchCell[depth];
       current.cand[refutedCell] &= ~stack.branchBit[depth];
-      ++nodes;
+      ++clock.nodes;
       if (SettleChanged(&current, refutedCell, &active)) break;
       if (depth == 0) {
-        *context.steps += nodes;
-        return haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone;
+        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
       }
       --depth;
-      if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
-        *context.steps += nodes;
-        return QueryOutcome::kStopped;
-      }
+      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
     }
   }
 }

@@ -69,6 +69,54 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks);
 constexpr int64_t kFirstRestart = 300;
 constexpr int64_t kLastRestart = 20000;
 
+// What both engines count at every node of a query: the nodes so far and
+// when the next restart is due (-1: none).
+struct NodeClock {
+  int64_t nodes;
+  int64_t restartGap;
+  int64_t restartAt;
+};
+
+inline NodeClock StartClock(const Query& query) {
+  return {1, kFirstRestart, query.restarts ? kFirstRestart : -1};
+}
+
+// True when the search should go back to its root now; schedules the next.
+inline bool RestartDue(NodeClock* clock) {
+  if (clock->restartAt < 0 || clock->nodes < clock->restartAt) return false;
+  clock->restartGap += clock->restartGap / 2;
+  clock->restartAt = clock->restartGap > kLastRestart ? -1 : clock->nodes + clock->restartGap;
+  return true;
+}
+
+// Ends a query: its nodes count as search steps.
+inline QueryOutcome Finish(const NodeClock& clock, const EngineContext& context,
+                           QueryOutcome outcome) {
+  *context.steps += clock.nodes;
+  return outcome;
+}
+
+inline bool StopRequested(const EngineContext& context) {
+  return context.stopRequested->load(std::memory_order_relaxed) != 0;
+}
+
+// Whether the query must end at this node, asked to stop or over its budget;
+// *outcome then says how. `improving`: a witness from an improving query is
+// in hand.
+inline bool MustEnd(const NodeClock& clock, const Query& query, const EngineContext& context,
+                    bool improving, QueryOutcome* outcome) {
+  if (StopRequested(context)) {
+    *outcome = Finish(clock, context, QueryOutcome::kStopped);
+    return true;
+  }
+  if (query.nodeBudget > 0 && clock.nodes > query.nodeBudget) {
+    *outcome =
+        Finish(clock, context, improving ? QueryOutcome::kImproving : QueryOutcome::kOverBudget);
+    return true;
+  }
+  return false;
+}
+
 // Searches the solutions of a settled `root` under `query`. On kFound,
 // witness holds one in reading order.
 template <int N>

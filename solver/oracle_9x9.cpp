@@ -161,7 +161,7 @@ template <>
 QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
                       uint8_t* witness) {
   Board9* states = stack9.states;
-  int64_t nodes = 1;
+  NodeClock clock = StartClock(query);
   FromMasks(root.cand, &states[0]);
   states[0].lexPos = root.lexPos;
   if (query.restrictCell >= 0) {
@@ -174,8 +174,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     }
   }
   if (!Settle9(&states[0], kAllDigits9, &query)) {
-    *context.steps += nodes;
-    return QueryOutcome::kNone;
+    return Finish(clock, context, QueryOutcome::kNone);
   }
   // With query.improve the bound tightens to each solution found, so the
   // last one is the smallest; with query.onlyOne the search goes on past the
@@ -183,33 +182,19 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
   Query active = query;
   bool haveWitness = false;
   int depth = 0;
-  int64_t restartGap = kFirstRestart;
-  int64_t restartAt = query.restarts ? restartGap : -1;
   for (;;) {
-    if (restartAt >= 0 && nodes >= restartAt) {
-      depth = 0;
-      restartGap += restartGap / 2;
-      restartAt = restartGap > kLastRestart ? -1 : nodes + restartGap;
-    }
-    if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
-      *context.steps += nodes;
-      return QueryOutcome::kStopped;
-    }
-    if (query.nodeBudget > 0 && nodes > query.nodeBudget) {
-      *context.steps += nodes;
-      return haveWitness && query.improve ? QueryOutcome::kImproving : QueryOutcome::kOverBudget;
-    }
+    if (RestartDue(&clock)) depth = 0;
+    QueryOutcome end;
+    if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     Board9& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
       if (query.onlyOne && haveWitness) {
-        *context.steps += nodes;
-        return QueryOutcome::kSeveral;
+        return Finish(clock, context, QueryOutcome::kSeveral);
       }
       ToWitness(state, witness);
       if (!(query.improve || query.onlyOne) || depth == 0) {
-        *context.steps += nodes;
-        return QueryOutcome::kFound;
+        return Finish(clock, context, QueryOutcome::kFound);
       }
       haveWitness = true;
       if (query.improve) {
@@ -224,7 +209,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       stack9.branchDigit[depth] = digit;
       Board9& next = states[depth + 1];
       next = state;
-      ++nodes;
+      ++clock.nodes;
       const uint32_t lost = Decide(&next, cell, digit);
       PlaceLone9(&next, cell, digit);
       if (Settle9(&next, lost | uint32_t{1} << digit, &active)) {
@@ -240,7 +225,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       const int digit = stack9.branchDigit[depth];
       const uint32_t bit = uint32_t{1} << (refuted % 27);
       current.places[digit][refuted / 27] &= ~bit;
-      ++nodes;
+      ++clock.nodes;
       uint32_t dirty = uint32_t{1} << digit;
       const uint32_t left = CellDigits(current, refuted / 27, bit);
       if (left != 0 && IsSingle(left)) {
@@ -249,14 +234,10 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       }
       if (Settle9(&current, dirty, &active)) break;
       if (depth == 0) {
-        *context.steps += nodes;
-        return haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone;
+        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
       }
       --depth;
-      if (context.stopRequested->load(std::memory_order_relaxed) != 0) {
-        *context.steps += nodes;
-        return QueryOutcome::kStopped;
-      }
+      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
     }
   }
 }
