@@ -45,12 +45,7 @@ corvana_start_xvfb
 cd "$BUILD"
 "$WINE" ./Corvana.exe >/dev/null 2>&1 &
 corvana_pid=$!
-window=""
-for _ in $(seq 1 150); do
-  window=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
+window=$(corvana_find_window 150)
 status=0
 if [ -n "$window" ]; then
   sleep 1

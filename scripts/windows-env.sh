@@ -32,3 +32,15 @@ corvana_start_xvfb() {
   rm -f "$fifo"
   export DISPLAY=":$number"
 }
+
+# Prints the id of Corvana's main window once it has appeared on $DISPLAY,
+# waiting up to $1 times 0.2 s; prints nothing when it never does.
+corvana_find_window() {
+  local window=""
+  for _ in $(seq 1 "$1"); do
+    window=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  echo "$window"
+}

@@ -14,6 +14,8 @@ BUILD_DIR=$(cd "$1" && pwd)
 OUT_DIR=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 WINE_RUN="$HERE/../../cmake/wine-run"
+# shellcheck source=scripts/windows-env.sh
+. "$HERE/../../scripts/windows-env.sh"
 mkdir -p "$OUT_DIR"
 SHOT="$OUT_DIR/screen.png"
 
@@ -84,12 +86,7 @@ CORVANA_PID=$!
 HELP_PID=""
 trap 'kill $CORVANA_PID $HELP_PID 2>/dev/null || true' EXIT
 
-WINDOW=""
-for _ in $(seq 1 100); do
-  WINDOW=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | head -1 || true)
-  [ -n "$WINDOW" ] && break
-  sleep 0.2
-done
+WINDOW=$(corvana_find_window 100)
 [ -n "$WINDOW" ] || fail "the Corvana window did not appear"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
