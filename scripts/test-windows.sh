@@ -55,7 +55,9 @@ wineserver -p 60 || true
 
 echo "== Tests of the real window under Wine (display $DISPLAY)"
 start=$(date +%s)
-(cd "$ROOT/build-win64" && ctest --output-on-failure -j "$JOBS" --timeout 600)
+# A test of the window that fails is run once more: keys posted into a
+# menu loop under Wine are timing-dependent, and a real fault fails twice.
+(cd "$ROOT/build-win64" && ctest --output-on-failure -j "$JOBS" --timeout 600 --repeat until-pass:2)
 echo "   ($(($(date +%s) - start)) s)"
 
 echo "== End to end"

@@ -64,29 +64,64 @@ void PostKey(HWND target, UINT key) {
   PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
+// The position of the item `menu` highlights, or -1.
+int Highlighted(HMENU menu) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if ((GetMenuState(menu, i, MF_BYPOSITION) & MF_HILITE) != 0) return i;
+  }
+  return -1;
+}
+
+// Waits up to a fifth of a second for `menu` to highlight something other
+// than `before`.
+int WaitForHighlightChange(HMENU menu, int before) {
+  for (int wait = 0; wait < 40 && Highlighted(menu) == before; ++wait) Sleep(5);
+  return Highlighted(menu);
+}
+
+// Presses `key` on the menu until `menu` highlights `position`. A key that
+// reaches the menu before its loop is ready is lost, so every press is
+// checked before the next.
+bool MoveTo(HWND target, HMENU menu, UINT key, int position) {
+  for (int press = 0; press < 50; ++press) {
+    const int now = Highlighted(menu);
+    if (now == position) return true;
+    PostKey(target, key);
+    WaitForHighlightChange(menu, now);
+  }
+  return Highlighted(menu) == position;
+}
+
 void PickFromMenu(HWND menuWindow, HMENU menu, const Reply& reply) {
   HWND target = menuWindow;
   if (reply.kind == Reply::kMenuDismiss) {
     PostKey(target, VK_ESCAPE);
     return;
   }
+  const int count = GetMenuItemCount(menu);
   if (reply.kind == Reply::kMenuCancel) {
-    PostKey(target, VK_UP);  // from no selection, up selects the last item
-    PostKey(target, VK_RETURN);
+    PostKey(target, MoveTo(target, menu, VK_UP, count - 1) ? VK_RETURN : VK_ESCAPE);
     return;
   }
   // The digit's sub-menu is found by its ids, so the test does not assume
   // the layout it checks elsewhere.
-  const int count = GetMenuItemCount(menu);
   for (int group = 0; group < count; ++group) {
     HMENU sub = GetSubMenu(menu, group);
     if (sub == nullptr) continue;
     for (int item = 0; item < GetMenuItemCount(sub); ++item) {
       if (GetMenuItemID(sub, item) != static_cast<UINT>(700 + reply.digit)) continue;
-      for (int i = 0; i <= group; ++i) PostKey(target, VK_DOWN);
-      PostKey(target, VK_RIGHT);
-      for (int i = 0; i < item; ++i) PostKey(target, VK_DOWN);
-      PostKey(target, VK_RETURN);
+      if (!MoveTo(target, menu, VK_DOWN, group)) break;
+      // Opening the sub-menu highlights its first item.
+      for (int press = 0; press < 10 && Highlighted(sub) < 0; ++press) {
+        PostKey(target, VK_RIGHT);
+        WaitForHighlightChange(sub, -1);
+      }
+      if (MoveTo(target, sub, VK_DOWN, item)) {
+        PostKey(target, VK_RETURN);
+      } else {
+        PostKey(target, VK_ESCAPE);
+        PostKey(target, VK_ESCAPE);
+      }
       return;
     }
   }
