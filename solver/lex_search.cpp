@@ -48,7 +48,7 @@ constexpr int kProbeTries = 1;
 template <int N>
 constexpr int64_t kNearBudget = GridShape<N>::kCells;
 
-// On 9x9 a fresh start first searches the whole tree for a second solution,
+// A fresh start first searches the whole tree for a second solution,
 // spending at most this many nodes: that settles a puzzle with one solution,
 // the usual case, for both starts in fewer nodes than the proof that nothing
 // lies below it and the proof that nothing lies above it, which repeat each
@@ -170,13 +170,15 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];
   work.other = work.digits[1];
-  if constexpr (N == 9) {
+  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+  QueryOutcome counted;
+  {
     OnlySolution<N>& only = onlySolution<N>;
-    if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+    only.known = false;
     Query one;
     one.onlyOne = true;
     one.nodeBudget = kOnlyOneBudget<N>;
-    const QueryOutcome counted = Solve(work.walk, one, context, work.best);
+    counted = Solve(work.walk, one, context, work.best);
     if (counted == QueryOutcome::kStopped) return LexOutcome::kStopped;
     if (counted == QueryOutcome::kNone) return LexOutcome::kNone;
     if (counted == QueryOutcome::kFound) {
@@ -186,8 +188,6 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
       std::memcpy(solution, work.best, GridShape<N>::kCells);
       return LexOutcome::kFound;
     }
-  } else if (!LoadRoot(&work.walk, masks)) {
-    return LexOutcome::kNone;
   }
   // Most puzzles with one solution are settled by one branch-and-bound search;
   // boards with many solutions soon leave it for the walk below.
@@ -200,7 +200,11 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
     std::memcpy(solution, work.best, GridShape<N>::kCells);
     return LexOutcome::kFound;
   }
-  if (outcome == QueryOutcome::kOverBudget) {
+  if (outcome == QueryOutcome::kOverBudget && counted == QueryOutcome::kSeveral &&
+      kImproveBudget<N> == 0) {
+    // The search for a second solution found a first: a witness in hand.
+    outcome = QueryOutcome::kFound;
+  } else if (outcome == QueryOutcome::kOverBudget) {
     Query any;
     any.restarts = true;
     outcome = Solve(work.walk, any, context, work.best);
@@ -222,10 +226,8 @@ template <int N>
 LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
                         const EngineContext& context, uint8_t* solution) {
   constexpr int kCells = GridShape<N>::kCells;
-  if constexpr (N == 9) {
-    if (IsOnlySolutionOf<N>(masks) && std::memcmp(onlySolution<N>.digits, previous, kCells) == 0) {
-      return LexOutcome::kNone;
-    }
+  if (IsOnlySolutionOf<N>(masks) && std::memcmp(onlySolution<N>.digits, previous, kCells) == 0) {
+    return LexOutcome::kNone;
   }
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];

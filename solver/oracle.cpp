@@ -436,7 +436,8 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     }
   }
   // With query.improve the bound tightens to each solution found, so the
-  // last one is the smallest.
+  // last one is the smallest; with query.onlyOne the search goes on past the
+  // first for a second.
   Query active = query;
   bool haveWitness = false;
   int depth = 0;
@@ -447,13 +448,18 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     GridState<N>& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
+      if (query.onlyOne && haveWitness) {
+        return Finish(clock, context, QueryOutcome::kSeveral);
+      }
       for (int c = 0; c < kCells; ++c) witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
-      if (!query.improve || depth == 0) {
+      if (!(query.improve || query.onlyOne) || depth == 0) {
         return Finish(clock, context, QueryOutcome::kFound);
       }
       haveWitness = true;
-      active.bound = LexBound::kBelow;
-      active.boundDigits = witness;
+      if (query.improve) {
+        active.bound = LexBound::kBelow;
+        active.boundDigits = witness;
+      }
       // The branch that led here holds this solution alone.
       --depth;
     } else {

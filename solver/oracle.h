@@ -47,8 +47,8 @@ struct Query {
   // Branch and bound: each solution found becomes the bound the rest must
   // stay below, and kFound means the witness is the smallest solution.
   bool improve = false;
-  // 9x9 only: searches the whole tree, and kFound means the witness is the
-  // one solution there is (kSeveral when there are more).
+  // Searches the whole tree: kFound means the witness is the one solution
+  // there is (kSeveral when there are more).
   bool onlyOne = false;
   // Gives up after this many nodes (0: no limit).
   int64_t nodeBudget = 0;
