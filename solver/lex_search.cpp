@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "solver/clause_search.h"
+
 namespace {
 
 // walk: settled, with a prefix of cells decided to the answer's digits.
@@ -52,9 +54,11 @@ constexpr int64_t kNearBudget = GridShape<N>::kCells;
 // spending at most this many nodes: that settles a puzzle with one solution,
 // the usual case, for both starts in fewer nodes than the proof that nothing
 // lies below it and the proof that nothing lies above it, which repeat each
-// other's refutations. Boards with more solutions soon find a second.
+// other's refutations. Boards with more solutions soon find a second. On the
+// larger boards a puzzle that needs more goes to the search that learns
+// clauses (clause_search.h), which refutes each dead end once.
 template <int N>
-constexpr int64_t kOnlyOneBudget = 16 * GridShape<N>::kCells;
+constexpr int64_t kOnlyOneBudget = (N == 9 ? 16 : 1) * GridShape<N>::kCells;
 
 // Candidates a fresh start proved to have exactly one solution, and that
 // solution: the resumed start that follows on the same candidates is over at
@@ -179,6 +183,11 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
     one.onlyOne = true;
     one.nodeBudget = kOnlyOneBudget<N>;
     counted = Solve(work.walk, one, context, work.best);
+    if constexpr (N != 9) {
+      if (counted == QueryOutcome::kOverBudget) {
+        counted = CountToTwo<N>(masks, context, 0, work.best);
+      }
+    }
     if (counted == QueryOutcome::kStopped) return LexOutcome::kStopped;
     if (counted == QueryOutcome::kNone) return LexOutcome::kNone;
     if (counted == QueryOutcome::kFound) {

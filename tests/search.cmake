@@ -6,7 +6,7 @@
 get_target_property(corvanaCoreSources corvana_core SOURCES)
 set(corvanaReferenceSources)
 foreach(source IN LISTS corvanaCoreSources)
-  if(NOT source MATCHES "solver/(search|lex_search|oracle|oracle_9x9|settle_9x9|bit_grid|all_different)\\.cpp$")
+  if(NOT source MATCHES "solver/(search|lex_search|oracle|oracle_9x9|settle_9x9|bit_grid|all_different|clause_search)\\.cpp$")
     list(APPEND corvanaReferenceSources ${PROJECT_SOURCE_DIR}/${source})
   endif()
 endforeach()
@@ -36,7 +36,11 @@ target_compile_definitions(search_equivalence_test PRIVATE
 add_dependencies(search_equivalence_test corvana-solve corvana-solve-reference)
 gtest_discover_tests(search_equivalence_test DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 600)
 
-add_executable(search_protocol_test ${CMAKE_CURRENT_LIST_DIR}/search_protocol_test.cpp)
+add_executable(search_protocol_test
+  ${CMAKE_CURRENT_LIST_DIR}/search_protocol_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/clause_search_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/search_data.cpp
+)
 target_link_libraries(search_protocol_test PRIVATE corvana_core GTest::gtest_main)
 target_compile_definitions(search_protocol_test PRIVATE
   CORVANA_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data"

@@ -15,6 +15,7 @@
 #include "solver/board.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "tests/search_data.h"
 
 namespace {
 
@@ -78,25 +79,6 @@ int Start() {
 Layer Parse9(const std::string& text) {
   Layer layer;
   for (char c : text) layer.push_back(c >= '1' && c <= '9' ? c - '0' : 0);
-  return layer;
-}
-
-// The hard 25x25 puzzle (line 0) and its one solution (line 1).
-Layer ReadHard(int which) {
-  std::ifstream in(std::string(CORVANA_TEST_DATA) + "/search_hard_25x25.txt");
-  std::string line;
-  int index = -1;
-  while (index < which && std::getline(in, line)) {
-    if (!line.empty() && line[0] != '#') ++index;
-  }
-  Layer layer;
-  size_t pos = 0;
-  while (index == which && pos < line.size()) {
-    layer.push_back(std::atoi(line.c_str() + pos));
-    pos = line.find(' ', pos);
-    if (pos == std::string::npos) break;
-    ++pos;
-  }
   return layer;
 }
 

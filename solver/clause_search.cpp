@@ -1,0 +1,697 @@
+#include "solver/clause_search.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "solver/bit_grid.h"
+
+namespace {
+
+// Variable v = cell * N + digit index says "the cell takes that digit". A
+// literal is 2v (the variable holds) or 2v + 1 (it does not).
+using Lit = uint16_t;
+constexpr Lit kNoLit = 0xFFFF;
+inline int VarOf(Lit lit) { return lit >> 1; }
+inline Lit Holds(int var) { return static_cast<Lit>(2 * var); }
+inline Lit Fails(int var) { return static_cast<Lit>(2 * var + 1); }
+inline bool IsNegative(Lit lit) { return (lit & 1) != 0; }
+inline Lit Negation(Lit lit) { return static_cast<Lit>(lit ^ 1); }
+
+enum : uint8_t { kUnset, kTrue, kFalse };
+
+// Why a variable has its value, packed with what the explanation needs.
+// kExcluded: a true variable of the same cell or of a peer, same digit (data:
+// its index). kOnlyDigit: every other digit of the cell is out. kOnlyPlace:
+// every other place of the digit in a unit is out (data: the unit).
+// kClause: a learned clause forced it (data: the clause's index).
+enum class Why : uint64_t { kDecision, kExcluded, kOnlyDigit, kOnlyPlace, kClause };
+
+inline uint64_t Pack(Why why, uint64_t data) { return static_cast<uint64_t>(why) << 60 | data; }
+inline Why KindOf(uint64_t reason) { return static_cast<Why>(reason >> 60); }
+inline uint64_t DataOf(uint64_t reason) { return reason & ((uint64_t{1} << 60) - 1); }
+
+struct ClauseInfo {
+  uint32_t start;
+  uint16_t size;
+  // Decision levels among the literals when learned: few ties them closely.
+  uint8_t levels;
+  // The clause that blocks the solution found stays; learned ones may go.
+  bool permanent;
+  float activity;
+  // The two literals watched, also the clause's first two (in either order),
+  // and the next clause watching the same literal as each. After the clause
+  // forces a literal, that literal is watched[0].
+  Lit watched[2];
+  int32_t next[2];
+};
+
+// Room for learned clauses: literals and clauses. When either runs short the
+// less active half of them goes.
+template <int N>
+struct Room {
+  static constexpr int kLiterals = N == 25 ? 1 << 20 : 1 << 18;
+  static constexpr int kClauses = N == 25 ? 1 << 15 : 1 << 14;
+};
+
+// Conflicts before the first clean-up of the learned clauses, and how much
+// later each next one comes.
+constexpr int64_t kFirstReduce = 4000;
+constexpr int64_t kReduceGrowth = 300;
+// Activities grow by this factor at every conflict, so recent conflicts weigh
+// more; slow decay measured best on the hardest 25x25 puzzles.
+constexpr double kActivityGrowth = 1.0 / 0.99;
+constexpr float kClauseGrowth = 1.0f / 0.999f;
+
+template <int N>
+struct Learner {
+  static constexpr int kCells = GridShape<N>::kCells;
+  static constexpr int kVars = kCells * N;
+  static constexpr int kUnits = GridShape<N>::kUnits;
+
+  const GridTables<N>* tables;
+  uint8_t position[kCells][3];  // place of the cell in each of its units
+
+  uint8_t value[kVars];
+  int32_t level[kVars];
+  uint64_t reason[kVars];
+  Lit trail[kVars];
+  int trailSize;
+  int head;                        // trail entries whose consequences are drawn
+  int32_t levelStart[kCells + 1];  // trail size when each level began
+  int decisionLevel;
+
+  uint32_t domain[kCells];     // digits not yet ruled out
+  uint32_t places[kUnits][N];  // positions not yet ruled out, per digit
+
+  // How often each variable took part in recent conflicts.
+  double activity[kVars];
+  double bump;
+
+  Lit literals[Room<N>::kLiterals];
+  int literalsUsed;
+  ClauseInfo clauses[Room<N>::kClauses];
+  int clauseCount;
+  int32_t watchHead[2 * kVars];
+  float clauseBump;
+
+  // Conflict analysis: the violated clause's literals (all false), a reason's
+  // literals, the clause being learned, marks.
+  Lit conflict[kVars];
+  int conflictSize;
+  Lit because[kVars];
+  Lit learned[kVars];
+  uint8_t seen[kVars];
+  uint32_t levelMark[kCells + 1];
+  uint32_t markRound;
+  int32_t order[Room<N>::kClauses];
+  int32_t renumber[Room<N>::kClauses];
+};
+
+template <int N>
+Learner<N> learner;
+
+template <int N>
+inline bool IsFalse(const Learner<N>& s, Lit lit) {
+  return s.value[VarOf(lit)] == (IsNegative(lit) ? kTrue : kFalse);
+}
+
+template <int N>
+inline bool IsTrue(const Learner<N>& s, Lit lit) {
+  return s.value[VarOf(lit)] == (IsNegative(lit) ? kFalse : kTrue);
+}
+
+template <int N>
+void Bump(Learner<N>* s, int var) {
+  s->activity[var] += s->bump;
+  if (s->activity[var] > 1e100) {
+    for (double& a : s->activity) a *= 1e-100;
+    s->bump *= 1e-100;
+  }
+}
+
+// Appends the false literals that, by the reason `why`, force `lit`.
+template <int N>
+void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
+  const int var = VarOf(lit);
+  const int cell = var / N;
+  const int digit = var % N;
+  const uint64_t data = DataOf(why);
+  switch (KindOf(why)) {
+    case Why::kDecision:
+      break;
+    case Why::kExcluded:
+      out[(*size)++] = Fails(static_cast<int>(data));
+      break;
+    case Why::kOnlyDigit:
+      for (int e = 0; e < N; ++e) {
+        if (e != digit) out[(*size)++] = Holds(cell * N + e);
+      }
+      break;
+    case Why::kOnlyPlace: {
+      const uint16_t* cells = s.tables->units[data];
+      for (int k = 0; k < N; ++k) {
+        if (cells[k] != cell) out[(*size)++] = Holds(cells[k] * N + digit);
+      }
+      break;
+    }
+    case Why::kClause: {
+      const ClauseInfo& clause = s.clauses[data];
+      const Lit* lits = s.literals + clause.start;
+      for (int k = 0; k < clause.size; ++k) {
+        if (lits[k] != lit) out[(*size)++] = lits[k];
+      }
+      break;
+    }
+  }
+}
+
+// Gives `lit` its value at the current level; false, with the conflict
+// recorded, when it already has the other one.
+template <int N>
+bool Enqueue(Learner<N>* s, Lit lit, uint64_t why) {
+  const int var = VarOf(lit);
+  const uint8_t wanted = IsNegative(lit) ? kFalse : kTrue;
+  if (s->value[var] != kUnset) {
+    if (s->value[var] == wanted) return true;
+    s->conflictSize = 0;
+    s->conflict[s->conflictSize++] = lit;
+    Explain(*s, lit, why, s->conflict, &s->conflictSize);
+    return false;
+  }
+  s->value[var] = wanted;
+  s->level[var] = s->decisionLevel;
+  s->reason[var] = why;
+  s->trail[s->trailSize++] = lit;
+  if (wanted == kFalse) {
+    const int cell = var / N;
+    const int digit = var % N;
+    s->domain[cell] &= ~(uint32_t{1} << digit);
+    for (int k = 0; k < 3; ++k) {
+      s->places[s->tables->cellUnits[cell][k]][digit] &= ~(uint32_t{1} << s->position[cell][k]);
+    }
+  }
+  return true;
+}
+
+template <int N>
+void ConflictOfClause(Learner<N>* s, const Lit* lits, int size) {
+  s->conflictSize = size;
+  std::copy(lits, lits + size, s->conflict);
+}
+
+// ---- clauses -------------------------------------------------------------
+
+template <int N>
+void Watch(Learner<N>* s, int index, int which) {
+  ClauseInfo& clause = s->clauses[index];
+  const Lit lit = clause.watched[which];
+  clause.next[which] = s->watchHead[lit];
+  s->watchHead[lit] = index;
+}
+
+template <int N>
+int AddClause(Learner<N>* s, const Lit* lits, int size, int levels, bool permanent) {
+  const int index = s->clauseCount++;
+  ClauseInfo& clause = s->clauses[index];
+  clause.start = static_cast<uint32_t>(s->literalsUsed);
+  clause.size = static_cast<uint16_t>(size);
+  clause.levels = static_cast<uint8_t>(std::min(levels, 255));
+  clause.permanent = permanent;
+  clause.activity = s->clauseBump;
+  std::copy(lits, lits + size, s->literals + s->literalsUsed);
+  s->literalsUsed += size;
+  clause.watched[0] = lits[0];
+  clause.watched[1] = lits[1];
+  Watch(s, index, 0);
+  Watch(s, index, 1);
+  return index;
+}
+
+// Clauses watching `lit`, which just became false: each finds another
+// literal to watch, or forces its other watched literal, or is violated.
+template <int N>
+bool VisitWatches(Learner<N>* s, Lit lit) {
+  int32_t* link = &s->watchHead[lit];
+  while (*link >= 0) {
+    const int index = *link;
+    ClauseInfo& clause = s->clauses[index];
+    if (clause.watched[0] == lit) {
+      std::swap(clause.watched[0], clause.watched[1]);
+      std::swap(clause.next[0], clause.next[1]);
+    }
+    const Lit other = clause.watched[0];
+    if (IsTrue(*s, other)) {
+      link = &clause.next[1];
+      continue;
+    }
+    Lit* lits = s->literals + clause.start;
+    int k = 2;
+    while (k < clause.size && IsFalse(*s, lits[k])) ++k;
+    if (k < clause.size) {
+      const int slot = lits[0] == lit ? 0 : 1;
+      std::swap(lits[slot], lits[k]);
+      clause.watched[1] = lits[slot];
+      *link = clause.next[1];
+      Watch(s, index, 1);
+      continue;
+    }
+    link = &clause.next[1];
+    if (IsFalse(*s, other)) {
+      ConflictOfClause(s, lits, clause.size);
+      return false;
+    }
+    if (!Enqueue(s, other, Pack(Why::kClause, static_cast<uint64_t>(index)))) return false;
+  }
+  return true;
+}
+
+template <int N>
+bool IsLocked(const Learner<N>& s, int index) {
+  const Lit first = s.clauses[index].watched[0];
+  return IsTrue(s, first) &&
+         s.reason[VarOf(first)] == Pack(Why::kClause, static_cast<uint64_t>(index));
+}
+
+// Drops the less active half of the learned clauses (those that tie at most
+// two levels together stay unless `all`; those that are reasons now always
+// stay), then packs the rest and rebuilds the watches.
+template <int N>
+void Reduce(Learner<N>* s, bool all) {
+  int candidates = 0;
+  for (int i = 0; i < s->clauseCount; ++i) {
+    const ClauseInfo& clause = s->clauses[i];
+    if (!clause.permanent && (all || clause.levels > 2) && !IsLocked(*s, i)) {
+      s->order[candidates++] = i;
+    }
+  }
+  std::sort(s->order, s->order + candidates, [s](int a, int b) {
+    return s->clauses[a].activity < s->clauses[b].activity;
+  });
+  for (int i = 0; i < s->clauseCount; ++i) s->renumber[i] = i;
+  for (int k = 0; k < candidates / 2; ++k) s->renumber[s->order[k]] = -1;
+  int kept = 0;
+  int used = 0;
+  for (int i = 0; i < s->clauseCount; ++i) {
+    if (s->renumber[i] < 0) continue;
+    ClauseInfo clause = s->clauses[i];
+    std::copy(s->literals + clause.start, s->literals + clause.start + clause.size,
+              s->literals + used);
+    clause.start = static_cast<uint32_t>(used);
+    used += clause.size;
+    s->renumber[i] = kept;
+    s->clauses[kept++] = clause;
+  }
+  s->literalsUsed = used;
+  s->clauseCount = kept;
+  for (int t = 0; t < s->trailSize; ++t) {
+    uint64_t& why = s->reason[VarOf(s->trail[t])];
+    if (KindOf(why) == Why::kClause) {
+      why = Pack(Why::kClause, static_cast<uint64_t>(s->renumber[DataOf(why)]));
+    }
+  }
+  for (int32_t& head : s->watchHead) head = -1;
+  for (int i = 0; i < kept; ++i) {
+    Watch(s, i, 0);
+    Watch(s, i, 1);
+  }
+}
+
+// Makes room for a clause of `size` literals; false when even dropping every
+// clause that may go leaves none.
+template <int N>
+bool MakeRoom(Learner<N>* s, int size) {
+  auto fits = [&] {
+    return s->clauseCount < Room<N>::kClauses && s->literalsUsed + size <= Room<N>::kLiterals;
+  };
+  if (fits()) return true;
+  Reduce(s, false);
+  if (!fits()) Reduce(s, true);
+  return fits();
+}
+
+// ---- propagation -----------------------------------------------------------
+
+// Draws every consequence of the trail: a true variable excludes the rest of
+// its cell and its digit from the peers; a false one may leave its cell one
+// digit or its digit one place in a unit; learned clauses may force more.
+// False on a conflict, recorded in s->conflict.
+template <int N>
+bool Propagate(Learner<N>* s) {
+  const GridTables<N>& tables = *s->tables;
+  while (s->head < s->trailSize) {
+    const Lit lit = s->trail[s->head++];
+    const int var = VarOf(lit);
+    const int cell = var / N;
+    const int digit = var % N;
+    const uint32_t bit = uint32_t{1} << digit;
+    if (!IsNegative(lit)) {
+      const uint64_t why = Pack(Why::kExcluded, static_cast<uint64_t>(var));
+      for (uint32_t rest = s->domain[cell] & ~bit; rest != 0; rest &= rest - 1) {
+        if (!Enqueue(s, Fails(cell * N + __builtin_ctz(rest)), why)) return false;
+      }
+      const uint16_t* peers = tables.peers[cell];
+      for (int k = 0; k < GridShape<N>::kPeers; ++k) {
+        if ((s->domain[peers[k]] & bit) != 0 && !Enqueue(s, Fails(peers[k] * N + digit), why)) {
+          return false;
+        }
+      }
+    } else {
+      const uint32_t left = s->domain[cell];
+      if (left == 0) {
+        s->conflictSize = 0;
+        for (int e = 0; e < N; ++e) s->conflict[s->conflictSize++] = Holds(cell * N + e);
+        return false;
+      }
+      if (IsSingle(left)) {
+        const int only = cell * N + __builtin_ctz(left);
+        if (s->value[only] == kUnset && !Enqueue(s, Holds(only), Pack(Why::kOnlyDigit, 0))) {
+          return false;
+        }
+      }
+      for (int k = 0; k < 3; ++k) {
+        const int unit = tables.cellUnits[cell][k];
+        const uint32_t where = s->places[unit][digit];
+        const uint16_t* cells = tables.units[unit];
+        if (where == 0) {
+          s->conflictSize = 0;
+          for (int j = 0; j < N; ++j) s->conflict[s->conflictSize++] = Holds(cells[j] * N + digit);
+          return false;
+        }
+        if (IsSingle(where)) {
+          const int only = cells[__builtin_ctz(where)] * N + digit;
+          if (s->value[only] == kUnset &&
+              !Enqueue(s, Holds(only), Pack(Why::kOnlyPlace, static_cast<uint64_t>(unit)))) {
+            return false;
+          }
+        }
+      }
+    }
+    if (!VisitWatches(s, Negation(lit))) return false;
+  }
+  return true;
+}
+
+// ---- search ----------------------------------------------------------------
+
+template <int N>
+void Backtrack(Learner<N>* s, int target) {
+  if (s->decisionLevel <= target) return;
+  const int keep = s->levelStart[target];
+  for (int t = s->trailSize - 1; t >= keep; --t) {
+    const Lit lit = s->trail[t];
+    const int var = VarOf(lit);
+    if (IsNegative(lit)) {
+      const int cell = var / N;
+      const int digit = var % N;
+      s->domain[cell] |= uint32_t{1} << digit;
+      for (int k = 0; k < 3; ++k) {
+        s->places[s->tables->cellUnits[cell][k]][digit] |= uint32_t{1} << s->position[cell][k];
+      }
+    }
+    s->value[var] = kUnset;
+  }
+  s->trailSize = keep;
+  s->head = keep;
+  s->decisionLevel = target;
+}
+
+// Resolves the conflict with the reasons of its literals from the current
+// level, latest first, until one literal of that level is left (the first
+// unique implication point). Leaves the learned clause in s->learned, that
+// literal first and one of the next highest level second; returns its size
+// and sets the level to go back to and how many levels the clause ties.
+template <int N>
+int Analyze(Learner<N>* s, int* backLevel, int* levels) {
+  int size = 1;
+  int pending = 0;
+  Lit p = kNoLit;
+  int t = s->trailSize - 1;
+  const Lit* clause = s->conflict;
+  int clauseSize = s->conflictSize;
+  for (;;) {
+    for (int k = 0; k < clauseSize; ++k) {
+      const Lit q = clause[k];
+      const int var = VarOf(q);
+      if (s->seen[var] || s->level[var] == 0) continue;
+      s->seen[var] = 1;
+      Bump(s, var);
+      if (s->level[var] >= s->decisionLevel) {
+        ++pending;
+      } else {
+        s->learned[size++] = q;
+      }
+    }
+    while (!s->seen[VarOf(s->trail[t])]) --t;
+    p = s->trail[t--];
+    s->seen[VarOf(p)] = 0;
+    if (--pending == 0) break;
+    const uint64_t why = s->reason[VarOf(p)];
+    if (KindOf(why) == Why::kClause) s->clauses[DataOf(why)].activity += s->clauseBump;
+    clauseSize = 0;
+    Explain(*s, p, why, s->because, &clauseSize);
+    clause = s->because;
+  }
+  s->learned[0] = Negation(p);
+  // Drops a literal whose own reason lies wholly within the clause; the
+  // conflict's buffer keeps the full list for clearing the marks.
+  std::copy(s->learned + 1, s->learned + size, s->conflict + 1);
+  int kept = 1;
+  for (int k = 1; k < size; ++k) {
+    const Lit q = s->learned[k];
+    const uint64_t why = s->reason[VarOf(q)];
+    bool implied = KindOf(why) != Why::kDecision;
+    if (implied) {
+      int n = 0;
+      Explain(*s, Negation(q), why, s->because, &n);
+      for (int j = 0; j < n && implied; ++j) {
+        const int var = VarOf(s->because[j]);
+        implied = s->seen[var] || s->level[var] == 0;
+      }
+    }
+    if (!implied) s->learned[kept++] = q;
+  }
+  for (int k = 1; k < size; ++k) s->seen[VarOf(s->conflict[k])] = 0;
+  size = kept;
+  *backLevel = 0;
+  if (size > 1) {
+    int highest = 1;
+    for (int k = 2; k < size; ++k) {
+      if (s->level[VarOf(s->learned[k])] > s->level[VarOf(s->learned[highest])]) highest = k;
+    }
+    std::swap(s->learned[1], s->learned[highest]);
+    *backLevel = s->level[VarOf(s->learned[1])];
+  }
+  ++s->markRound;
+  *levels = 0;
+  for (int k = 0; k < size; ++k) {
+    const int l = s->level[VarOf(s->learned[k])];
+    if (s->levelMark[l] != s->markRound) {
+      s->levelMark[l] = s->markRound;
+      ++*levels;
+    }
+  }
+  return size;
+}
+
+// Next decision: the undecided cell whose digits took part in the most recent
+// conflicts for the square of their number, and its most active digit; -1
+// when every cell is decided.
+template <int N>
+int ChooseVariable(const Learner<N>& s) {
+  int best = -1;
+  double bestSum = 0.0;
+  int bestSquare = 1;
+  for (int c = 0; c < GridShape<N>::kCells; ++c) {
+    const uint32_t m = s.domain[c];
+    if (IsSingle(m)) continue;
+    double sum = 1e-9;
+    for (uint32_t r = m; r != 0; r &= r - 1) sum += s.activity[c * N + __builtin_ctz(r)];
+    const int count = CountOf(m);
+    if (best < 0 || sum * bestSquare > bestSum * (count * count)) {
+      best = c;
+      bestSum = sum;
+      bestSquare = count * count;
+    }
+  }
+  if (best < 0) return -1;
+  int var = -1;
+  for (uint32_t r = s.domain[best]; r != 0; r &= r - 1) {
+    const int candidate = best * N + __builtin_ctz(r);
+    if (var < 0 || s.activity[candidate] > s.activity[var]) var = candidate;
+  }
+  return var;
+}
+
+template <int N>
+bool Load(Learner<N>* s, const uint32_t* masks) {
+  constexpr int kCells = GridShape<N>::kCells;
+  const GridTables<N>& tables = Tables<N>();
+  s->tables = &tables;
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    for (int k = 0; k < N; ++k) {
+      const int cell = tables.units[u][k];
+      for (int j = 0; j < 3; ++j) {
+        if (tables.cellUnits[cell][j] == u) s->position[cell][j] = static_cast<uint8_t>(k);
+      }
+      s->places[u][k] = 0;
+    }
+  }
+  s->trailSize = 0;
+  s->head = 0;
+  s->decisionLevel = 0;
+  s->bump = 1.0;
+  s->clauseBump = 1.0f;
+  s->literalsUsed = 0;
+  s->clauseCount = 0;
+  s->markRound = 0;
+  std::fill(std::begin(s->levelMark), std::end(s->levelMark), 0u);
+  std::fill(std::begin(s->watchHead), std::end(s->watchHead), -1);
+  for (int c = 0; c < kCells; ++c) {
+    const uint32_t m = masks[c] & GridShape<N>::kAll;
+    s->domain[c] = m;
+    for (int d = 0; d < N; ++d) {
+      const int var = c * N + d;
+      const bool open = (m >> d & 1) != 0;
+      // What the candidates rule out is false from the start and never
+      // needs explaining.
+      s->value[var] = open ? kUnset : kFalse;
+      s->level[var] = 0;
+      s->reason[var] = Pack(Why::kDecision, 0);
+      s->seen[var] = 0;
+      s->activity[var] = 0.0;
+      if (open) {
+        for (int k = 0; k < 3; ++k) {
+          s->places[tables.cellUnits[c][k]][d] |= uint32_t{1} << s->position[c][k];
+        }
+      }
+    }
+  }
+  // Decided cells and digits with one place are the root's consequences.
+  for (int c = 0; c < kCells; ++c) {
+    const uint32_t m = s->domain[c];
+    if (m == 0) return false;
+    if (IsSingle(m) && !Enqueue(s, Holds(c * N + __builtin_ctz(m)), Pack(Why::kOnlyDigit, 0))) {
+      return false;
+    }
+  }
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    for (int d = 0; d < N; ++d) {
+      const uint32_t where = s->places[u][d];
+      if (where == 0) return false;
+      if (!IsSingle(where)) continue;
+      const int var = tables.units[u][__builtin_ctz(where)] * N + d;
+      if (s->value[var] == kUnset &&
+          !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint64_t>(u)))) {
+        return false;
+      }
+    }
+  }
+  return Propagate(s);
+}
+
+// Learns from the conflict in s->conflict, goes back to where the learned
+// clause forces its first literal and sets it. False when the conflict needs
+// no decision at all, or when there is no room left for the clause.
+template <int N>
+bool Learn(Learner<N>* s, bool* full) {
+  int highest = 0;
+  for (int k = 0; k < s->conflictSize; ++k) {
+    highest = std::max(highest, static_cast<int>(s->level[VarOf(s->conflict[k])]));
+  }
+  if (highest == 0) return false;
+  // A conflict may lie wholly below the current level (a learned clause found
+  // violated late); it is analysed where it arose.
+  Backtrack(s, highest);
+  int backLevel;
+  int levels;
+  const int size = Analyze(s, &backLevel, &levels);
+  Backtrack(s, backLevel);
+  if (size == 1) {
+    Enqueue(s, s->learned[0], Pack(Why::kDecision, 0));
+  } else {
+    if (!MakeRoom(s, size)) {
+      *full = true;
+      return false;
+    }
+    const int index = AddClause(s, s->learned, size, levels, false);
+    Enqueue(s, s->learned[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+  }
+  s->bump *= kActivityGrowth;
+  s->clauseBump *= kClauseGrowth;
+  if (s->clauseBump > 1e20f) {
+    for (int i = 0; i < s->clauseCount; ++i) s->clauses[i].activity *= 1e-20f;
+    s->clauseBump *= 1e-20f;
+  }
+  return true;
+}
+
+// The decisions that led to the solution on the board lead to it alone: the
+// clause "not all of them" leaves every other solution, and going back one
+// level it forces the last decision's opposite. False when there is no room.
+template <int N>
+bool BlockSolution(Learner<N>* s) {
+  Lit blocking[GridShape<N>::kCells + 1];
+  const int levels = s->decisionLevel;
+  for (int l = levels - 1; l >= 0; --l) {
+    blocking[levels - 1 - l] = Negation(s->trail[s->levelStart[l]]);
+  }
+  Backtrack(s, levels - 1);
+  if (levels == 1) return Enqueue(s, blocking[0], Pack(Why::kDecision, 0));
+  if (!MakeRoom(s, levels)) return false;
+  const int index = AddClause(s, blocking, levels, levels, true);
+  return Enqueue(s, blocking[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+}
+
+}  // namespace
+
+template <int N>
+QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context,
+                        int64_t conflictBudget, uint8_t* witness) {
+  Learner<N>& s = learner<N>;
+  int64_t conflicts = 0;
+  int64_t decisions = 0;
+  auto finish = [&](QueryOutcome outcome) {
+    *context.steps += conflicts + decisions;
+    return outcome;
+  };
+  if (!Load(&s, masks)) return finish(QueryOutcome::kNone);
+  bool haveWitness = false;
+  int64_t nextReduce = kFirstReduce;
+  for (;;) {
+    if (!Propagate(&s)) {
+      ++conflicts;
+      if (StopRequested(context)) return finish(QueryOutcome::kStopped);
+      if (conflictBudget > 0 && conflicts > conflictBudget) {
+        return finish(QueryOutcome::kOverBudget);
+      }
+      bool full = false;
+      if (!Learn(&s, &full)) {
+        if (full) return finish(QueryOutcome::kOverBudget);
+        return finish(haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
+      }
+      continue;
+    }
+    if (conflicts >= nextReduce) {
+      nextReduce = conflicts + kFirstReduce + kReduceGrowth * (conflicts / kFirstReduce);
+      Reduce(&s, false);
+    }
+    if (StopRequested(context)) return finish(QueryOutcome::kStopped);
+    const int var = ChooseVariable(s);
+    if (var < 0) {
+      if (haveWitness) return finish(QueryOutcome::kSeveral);
+      haveWitness = true;
+      for (int c = 0; c < GridShape<N>::kCells; ++c) {
+        witness[c] = static_cast<uint8_t>(DigitOf(s.domain[c]));
+      }
+      if (s.decisionLevel == 0) return finish(QueryOutcome::kFound);
+      if (!BlockSolution(&s)) return finish(QueryOutcome::kOverBudget);
+      continue;
+    }
+    ++decisions;
+    s.levelStart[s.decisionLevel++] = s.trailSize;
+    Enqueue(&s, Holds(var), Pack(Why::kDecision, 0));
+  }
+}
+
+template QueryOutcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template QueryOutcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);

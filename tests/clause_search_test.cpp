@@ -1,0 +1,191 @@
+// The clause-learning count of solutions against the depth-first oracle on
+// random boards of both larger sizes: the same answer (none, one, several),
+// the one solution itself when there is one, a true solution of the clues
+// otherwise. Also the hard 25x25 puzzle, the stop request and the budget.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "solver/bit_grid.h"
+#include "solver/clause_search.h"
+#include "solver/oracle.h"
+#include "tests/search_data.h"
+
+namespace {
+
+template <int N>
+using Masks = std::vector<uint32_t>;
+
+// A solved board: the standard pattern with its digits, bands, stacks and
+// the rows and columns inside them shuffled.
+template <int N>
+std::vector<int> RandomSolution(std::mt19937* rng) {
+  constexpr int n = GridShape<N>::kBox;
+  auto shuffledLines = [&] {
+    std::vector<int> bands(n);
+    std::iota(bands.begin(), bands.end(), 0);
+    std::shuffle(bands.begin(), bands.end(), *rng);
+    std::vector<int> lines;
+    for (int band : bands) {
+      std::vector<int> inner(n);
+      std::iota(inner.begin(), inner.end(), 0);
+      std::shuffle(inner.begin(), inner.end(), *rng);
+      for (int i : inner) lines.push_back(band * n + i);
+    }
+    return lines;
+  };
+  const std::vector<int> rows = shuffledLines();
+  const std::vector<int> columns = shuffledLines();
+  std::vector<int> digits(N);
+  std::iota(digits.begin(), digits.end(), 1);
+  std::shuffle(digits.begin(), digits.end(), *rng);
+  std::vector<int> cells(N * N);
+  for (int y = 0; y < N; ++y) {
+    for (int x = 0; x < N; ++x) {
+      const int r = rows[y];
+      const int c = columns[x];
+      cells[y * N + x] = digits[(n * (r % n) + r / n + c) % N];
+    }
+  }
+  return cells;
+}
+
+template <int N>
+Masks<N> MasksOf(const std::vector<int>& clues) {
+  Masks<N> masks(N * N);
+  for (int c = 0; c < N * N; ++c) masks[c] = clues[c] != 0 ? BitOf(clues[c]) : GridShape<N>::kAll;
+  return masks;
+}
+
+// Whether `digits` is a completed board within the masks.
+template <int N>
+bool IsSolution(const Masks<N>& masks, const uint8_t* digits) {
+  const GridTables<N>& tables = Tables<N>();
+  for (int c = 0; c < N * N; ++c) {
+    if (digits[c] < 1 || digits[c] > N || (masks[c] & BitOf(digits[c])) == 0) return false;
+  }
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    uint32_t seen = 0;
+    for (int k = 0; k < N; ++k) seen |= BitOf(digits[tables.units[u][k]]);
+    if (seen != GridShape<N>::kAll) return false;
+  }
+  return true;
+}
+
+struct Count {
+  QueryOutcome outcome;
+  std::vector<uint8_t> witness;
+  int64_t steps;
+};
+
+template <int N>
+Count ByClauses(const Masks<N>& masks, int32_t stop = 0, int64_t budget = 0) {
+  std::atomic<int32_t> stopRequested(stop);
+  Count count{QueryOutcome::kNone, std::vector<uint8_t>(N * N), 0};
+  const EngineContext context{&stopRequested, &count.steps};
+  count.outcome = CountToTwo<N>(masks.data(), context, budget, count.witness.data());
+  return count;
+}
+
+template <int N>
+Count ByDepthFirst(const Masks<N>& masks) {
+  static GridState<N> root;
+  std::atomic<int32_t> stopRequested(0);
+  Count count{QueryOutcome::kNone, std::vector<uint8_t>(N * N), 0};
+  if (!LoadRoot(&root, masks.data())) return count;
+  const EngineContext context{&stopRequested, &count.steps};
+  Query query;
+  query.onlyOne = true;
+  count.outcome = Solve(root, query, context, count.witness.data());
+  return count;
+}
+
+// Boards from random solutions at the given shares of clues; one board in
+// three gets one clue changed, which often leaves no solution.
+template <int N>
+void CompareOnRandomBoards(int boards, std::initializer_list<double> fills) {
+  std::mt19937 rng(20261207 + N);
+  int seen[3] = {0, 0, 0};  // none, one, several
+  for (double fill : fills) {
+    for (int b = 0; b < boards; ++b) {
+      const std::vector<int> solution = RandomSolution<N>(&rng);
+      std::vector<int> clues(N * N, 0);
+      std::bernoulli_distribution keep(fill);
+      for (int c = 0; c < N * N; ++c) clues[c] = keep(rng) ? solution[c] : 0;
+      if (b % 3 == 2) {
+        const int c = static_cast<int>(rng() % (N * N));
+        clues[c] = solution[c] % N + 1;
+      }
+      const Masks<N> masks = MasksOf<N>(clues);
+      const Count expected = ByDepthFirst<N>(masks);
+      const Count counted = ByClauses<N>(masks);
+      ASSERT_EQ(counted.outcome, expected.outcome) << "fill " << fill << " board " << b;
+      if (counted.outcome == QueryOutcome::kFound) {
+        EXPECT_EQ(counted.witness, expected.witness) << "fill " << fill << " board " << b;
+        ++seen[1];
+      } else if (counted.outcome == QueryOutcome::kSeveral) {
+        EXPECT_TRUE(IsSolution<N>(masks, counted.witness.data()))
+            << "fill " << fill << " board " << b;
+        ++seen[2];
+      } else {
+        ++seen[0];
+      }
+    }
+  }
+  // The boards must have met every answer for the comparison to mean much.
+  EXPECT_GE(seen[0], boards / 10);
+  EXPECT_GE(seen[1], boards / 10);
+  EXPECT_GE(seen[2], boards / 10);
+}
+
+TEST(ClauseSearch, AgreesWithTheDepthFirstSearchOn16x16Boards) {
+  CompareOnRandomBoards<16>(60, {0.30, 0.40, 0.50, 0.60});
+}
+
+TEST(ClauseSearch, AgreesWithTheDepthFirstSearchOn25x25Boards) {
+  CompareOnRandomBoards<25>(12, {0.40, 0.50, 0.60});
+}
+
+TEST(ClauseSearch, ProvesTheHardPuzzleHasOneSolution) {
+  const std::vector<int> clues = ReadHard(0);
+  const std::vector<int> solution = ReadHard(1);
+  ASSERT_EQ(clues.size(), 625u);
+  const Count counted = ByClauses<25>(MasksOf<25>(clues));
+  ASSERT_EQ(counted.outcome, QueryOutcome::kFound);
+  EXPECT_EQ(std::vector<int>(counted.witness.begin(), counted.witness.end()), solution);
+  EXPECT_GT(counted.steps, 0);
+}
+
+// Hard 16x16 puzzles, where the count has to learn before it finds the
+// solution and proves there is no other.
+TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
+  const std::vector<std::vector<int>> puzzles = ReadPuzzles("top44_8.txt");
+  ASSERT_EQ(puzzles.size(), 8u);
+  for (const std::vector<int>& clues : puzzles) {
+    ASSERT_EQ(clues.size(), 256u);
+    const Masks<16> masks = MasksOf<16>(clues);
+    const Count expected = ByDepthFirst<16>(masks);
+    ASSERT_EQ(expected.outcome, QueryOutcome::kFound);
+    const Count counted = ByClauses<16>(masks);
+    ASSERT_EQ(counted.outcome, QueryOutcome::kFound);
+    EXPECT_EQ(counted.witness, expected.witness);
+    EXPECT_TRUE(IsSolution<16>(masks, counted.witness.data()));
+  }
+}
+
+TEST(ClauseSearch, ObeysTheStopRequestAndTheBudget) {
+  const Masks<25> masks = MasksOf<25>(ReadHard(0));
+  EXPECT_EQ(ByClauses<25>(masks, 1).outcome, QueryOutcome::kStopped);
+  const Count limited = ByClauses<25>(masks, 0, 5);
+  EXPECT_EQ(limited.outcome, QueryOutcome::kOverBudget);
+  // The budget counts contradictions; decisions come on top.
+  EXPECT_LT(limited.steps, 1000);
+  // A stopped or limited count leaves nothing behind for the next one.
+  EXPECT_EQ(ByClauses<25>(masks).outcome, QueryOutcome::kFound);
+}
+
+}  // namespace
