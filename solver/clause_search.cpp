@@ -33,6 +33,7 @@ inline uint64_t DataOf(uint64_t reason) { return reason & ((uint64_t{1} << 60) -
 struct ClauseInfo {
   uint32_t start;
   uint16_t size;
+  uint16_t resume;  // where the search for a new literal to watch starts
   // Decision levels among the literals when learned: few ties them closely.
   uint8_t levels;
   // The clause that blocks the solution found stays; learned ones may go.
@@ -55,7 +56,7 @@ struct Room {
 
 // Conflicts before the first clean-up of the learned clauses, and how much
 // later each next one comes.
-constexpr int64_t kFirstReduce = 4000;
+constexpr int64_t kFirstReduce = 2000;
 constexpr int64_t kReduceGrowth = 300;
 // Activities grow by this factor at every conflict, so recent conflicts weigh
 // more; slow decay measured best on the hardest 25x25 puzzles.
@@ -215,6 +216,7 @@ int AddClause(Learner<N>* s, const Lit* lits, int size, int levels, bool permane
   ClauseInfo& clause = s->clauses[index];
   clause.start = static_cast<uint32_t>(s->literalsUsed);
   clause.size = static_cast<uint16_t>(size);
+  clause.resume = 2;
   clause.levels = static_cast<uint8_t>(std::min(levels, 255));
   clause.permanent = permanent;
   clause.activity = s->clauseBump;
@@ -245,9 +247,17 @@ bool VisitWatches(Learner<N>* s, Lit lit) {
       continue;
     }
     Lit* lits = s->literals + clause.start;
-    int k = 2;
-    while (k < clause.size && IsFalse(*s, lits[k])) ++k;
-    if (k < clause.size) {
+    // Long clauses: the search for a literal to watch goes on where the last
+    // one ended, going round, since the literals it passed are still false.
+    const int size = clause.size;
+    int k = clause.resume;
+    int left = size - 2;
+    while (left > 0 && IsFalse(*s, lits[k])) {
+      if (++k == size) k = 2;
+      --left;
+    }
+    if (left > 0) {
+      clause.resume = static_cast<uint16_t>(k);
       const int slot = lits[0] == lit ? 0 : 1;
       std::swap(lits[slot], lits[k]);
       clause.watched[1] = lits[slot];
@@ -272,9 +282,10 @@ bool IsLocked(const Learner<N>& s, int index) {
          s.reason[VarOf(first)] == Pack(Why::kClause, static_cast<uint64_t>(index));
 }
 
-// Drops the less active half of the learned clauses (those that tie at most
-// two levels together stay unless `all`; those that are reasons now always
-// stay), then packs the rest and rebuilds the watches.
+// Drops half of the learned clauses, those that tie the most levels together
+// first and the least active among equals (those that tie at most two levels
+// stay unless `all`; those that are reasons now always stay), then packs the
+// rest and rebuilds the watches.
 template <int N>
 void Reduce(Learner<N>* s, bool all) {
   int candidates = 0;
@@ -285,6 +296,9 @@ void Reduce(Learner<N>* s, bool all) {
     }
   }
   std::sort(s->order, s->order + candidates, [s](int a, int b) {
+    if (s->clauses[a].levels != s->clauses[b].levels) {
+      return s->clauses[a].levels > s->clauses[b].levels;
+    }
     return s->clauses[a].activity < s->clauses[b].activity;
   });
   for (int i = 0; i < s->clauseCount; ++i) s->renumber[i] = i;
@@ -493,31 +507,62 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   return size;
 }
 
-// Next decision: the undecided cell whose digits took part in the most recent
-// conflicts for the square of their number, and its most active digit; -1
-// when every cell is decided.
+// Next decision. Candidates are the undecided cells and the digits with more
+// than one place left in a unit; the one whose variables took part in the
+// most recent conflicts for the square of their number wins (a unit's digit
+// only when it has no more places than the best cell has digits), and its
+// most active variable is set. -1 when every cell is decided.
 template <int N>
 int ChooseVariable(const Learner<N>& s) {
-  int best = -1;
+  constexpr double kTiny = 1e-9;
+  int bestCell = -1;
   double bestSum = 0.0;
   int bestSquare = 1;
   for (int c = 0; c < GridShape<N>::kCells; ++c) {
     const uint32_t m = s.domain[c];
     if (IsSingle(m)) continue;
-    double sum = 1e-9;
-    for (uint32_t r = m; r != 0; r &= r - 1) sum += s.activity[c * N + __builtin_ctz(r)];
     const int count = CountOf(m);
-    if (best < 0 || sum * bestSquare > bestSum * (count * count)) {
-      best = c;
+    double sum = kTiny;
+    for (uint32_t r = m; r != 0; r &= r - 1) sum += s.activity[c * N + __builtin_ctz(r)];
+    if (bestCell < 0 || sum * bestSquare > bestSum * (count * count)) {
+      bestCell = c;
       bestSum = sum;
       bestSquare = count * count;
     }
   }
-  if (best < 0) return -1;
+  if (bestCell < 0) return -1;
+  int bestUnit = -1;
+  int bestDigit = -1;
+  for (int u = 0; u < GridShape<N>::kUnits; ++u) {
+    const uint16_t* cells = s.tables->units[u];
+    for (int d = 0; d < N; ++d) {
+      const uint32_t where = s.places[u][d];
+      if (IsSingle(where)) continue;
+      const int count = CountOf(where);
+      if (count * count > bestSquare) continue;
+      double sum = kTiny;
+      for (uint32_t r = where; r != 0; r &= r - 1) sum += s.activity[cells[__builtin_ctz(r)] * N + d];
+      if (sum * bestSquare > bestSum * (count * count)) {
+        bestUnit = u;
+        bestDigit = d;
+        bestSum = sum;
+        bestSquare = count * count;
+      }
+    }
+  }
   int var = -1;
-  for (uint32_t r = s.domain[best]; r != 0; r &= r - 1) {
-    const int candidate = best * N + __builtin_ctz(r);
+  auto consider = [&](int candidate) {
     if (var < 0 || s.activity[candidate] > s.activity[var]) var = candidate;
+  };
+  if (bestUnit >= 0) {
+    const uint16_t* cells = s.tables->units[bestUnit];
+    for (uint32_t r = s.places[bestUnit][bestDigit]; r != 0; r &= r - 1) {
+      consider(cells[__builtin_ctz(r)] * N + bestDigit);
+    }
+  } else {
+    for (uint32_t r = s.domain[bestCell]; r != 0; r &= r - 1) {
+      consider(bestCell * N + __builtin_ctz(r));
+    }
   }
   return var;
 }
