@@ -17,8 +17,10 @@ struct CliRun {
   std::string err;
 };
 
+// Named after the running test: ctest runs the tests side by side.
 std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "corvana_cli_" + name;
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return ::testing::TempDir() + "corvana_cli_" + test->name() + "_" + name;
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
