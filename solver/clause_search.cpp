@@ -104,6 +104,7 @@ struct Learner {
   uint8_t seen[kVars];
   uint32_t levelMark[kCells + 1];
   uint32_t markRound;
+  uint8_t scratch[kCells];  // a second solution's digits
   int32_t order[Room<N>::kClauses];
   int32_t renumber[Room<N>::kClauses];
 };
@@ -687,56 +688,135 @@ bool BlockSolution(Learner<N>* s) {
   return Enqueue(s, blocking[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
 }
 
+// What one call spends, counted as search steps, and when the learned
+// clauses are next cleaned up.
+struct Effort {
+  int64_t conflicts = 0;
+  int64_t decisions = 0;
+  int64_t nextReduce = kFirstReduce;
+};
+
+// Searches on from the current state for a solution, deciding `assumption`
+// first unless it is kNoLit: kFound with the solution in `witness`, kNone when
+// there is none (with the assumption), kStopped, or kOverBudget after
+// `conflictBudget` conflicts in all (0: no limit) or when the clauses fill
+// their room. What it learns holds without the assumption.
+template <int N>
+QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& context,
+                          int64_t conflictBudget, Effort* effort, uint8_t* witness) {
+  for (;;) {
+    if (!Propagate(s)) {
+      ++effort->conflicts;
+      if (StopRequested(context)) return QueryOutcome::kStopped;
+      if (conflictBudget > 0 && effort->conflicts > conflictBudget) {
+        return QueryOutcome::kOverBudget;
+      }
+      bool full = false;
+      if (!Learn(s, &full)) return full ? QueryOutcome::kOverBudget : QueryOutcome::kNone;
+      continue;
+    }
+    if (effort->conflicts >= effort->nextReduce) {
+      effort->nextReduce =
+          effort->conflicts + kFirstReduce + kReduceGrowth * (effort->conflicts / kFirstReduce);
+      Reduce(s, false);
+    }
+    if (StopRequested(context)) return QueryOutcome::kStopped;
+    int var = -1;
+    if (s->decisionLevel == 0 && assumption != kNoLit && !IsTrue(*s, assumption)) {
+      if (IsFalse(*s, assumption)) return QueryOutcome::kNone;
+      var = VarOf(assumption);
+    } else {
+      var = ChooseVariable(*s);
+    }
+    if (var < 0) {
+      for (int c = 0; c < GridShape<N>::kCells; ++c) {
+        witness[c] = static_cast<uint8_t>(DigitOf(s->domain[c]));
+      }
+      return QueryOutcome::kFound;
+    }
+    ++effort->decisions;
+    s->levelStart[s->decisionLevel++] = s->trailSize;
+    Enqueue(s, var == VarOf(assumption) ? assumption : Holds(var), Pack(Why::kDecision, 0));
+  }
+}
+
+// Makes `lit` a fact: true from the root on. False when it contradicts what
+// is known.
+template <int N>
+bool Settle(Learner<N>* s, Lit lit) {
+  Backtrack(s, 0);
+  if (IsFalse(*s, lit)) return false;
+  if (!IsTrue(*s, lit)) Enqueue(s, lit, Pack(Why::kDecision, 0));
+  return Propagate(s);
+}
+
 }  // namespace
 
 template <int N>
 QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context,
                         int64_t conflictBudget, uint8_t* witness) {
   Learner<N>& s = learner<N>;
-  int64_t conflicts = 0;
-  int64_t decisions = 0;
+  Effort effort;
   auto finish = [&](QueryOutcome outcome) {
-    *context.steps += conflicts + decisions;
+    *context.steps += effort.conflicts + effort.decisions;
     return outcome;
   };
   if (!Load(&s, masks)) return finish(QueryOutcome::kNone);
-  bool haveWitness = false;
-  int64_t nextReduce = kFirstReduce;
-  for (;;) {
-    if (!Propagate(&s)) {
-      ++conflicts;
-      if (StopRequested(context)) return finish(QueryOutcome::kStopped);
-      if (conflictBudget > 0 && conflicts > conflictBudget) {
-        return finish(QueryOutcome::kOverBudget);
-      }
-      bool full = false;
-      if (!Learn(&s, &full)) {
-        if (full) return finish(QueryOutcome::kOverBudget);
-        return finish(haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
-      }
-      continue;
-    }
-    if (conflicts >= nextReduce) {
-      nextReduce = conflicts + kFirstReduce + kReduceGrowth * (conflicts / kFirstReduce);
-      Reduce(&s, false);
-    }
-    if (StopRequested(context)) return finish(QueryOutcome::kStopped);
-    const int var = ChooseVariable(s);
-    if (var < 0) {
-      if (haveWitness) return finish(QueryOutcome::kSeveral);
-      haveWitness = true;
-      for (int c = 0; c < GridShape<N>::kCells; ++c) {
-        witness[c] = static_cast<uint8_t>(DigitOf(s.domain[c]));
-      }
-      if (s.decisionLevel == 0) return finish(QueryOutcome::kFound);
-      if (!BlockSolution(&s)) return finish(QueryOutcome::kOverBudget);
-      continue;
-    }
-    ++decisions;
-    s.levelStart[s.decisionLevel++] = s.trailSize;
-    Enqueue(&s, Holds(var), Pack(Why::kDecision, 0));
+  const QueryOutcome first = FindSolution(&s, kNoLit, context, conflictBudget, &effort, witness);
+  if (first != QueryOutcome::kFound || s.decisionLevel == 0) return finish(first);
+  if (!BlockSolution(&s)) return finish(QueryOutcome::kOverBudget);
+  switch (FindSolution(&s, kNoLit, context, conflictBudget, &effort, s.scratch)) {
+    case QueryOutcome::kFound:
+      return finish(QueryOutcome::kSeveral);
+    case QueryOutcome::kNone:
+      return finish(QueryOutcome::kFound);
+    case QueryOutcome::kStopped:
+      return finish(QueryOutcome::kStopped);
+    default:
+      return finish(QueryOutcome::kOverBudget);
   }
+}
+
+template <int N>
+QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
+                                uint8_t* best) {
+  constexpr int kCells = GridShape<N>::kCells;
+  Learner<N>& s = learner<N>;
+  Effort effort;
+  auto finish = [&](QueryOutcome outcome) {
+    *context.steps += effort.conflicts + effort.decisions;
+    return outcome;
+  };
+  // best lies within the masks and keeps every fact below, so none of these
+  // can fail; if one did, the caller's own walk would take over.
+  if (!Load(&s, masks)) return finish(QueryOutcome::kOverBudget);
+  for (int c = 0; c < from; ++c) {
+    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(QueryOutcome::kOverBudget);
+  }
+  for (int c = from; c < kCells; ++c) {
+    Backtrack(&s, 0);
+    for (uint32_t smaller = s.domain[c] & (BitOf(best[c]) - 1); smaller != 0;
+         smaller &= smaller - 1) {
+      const int var = c * N + __builtin_ctz(smaller);
+      if (s.value[var] == kFalse) continue;
+      const QueryOutcome found =
+          FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
+      if (found == QueryOutcome::kStopped || found == QueryOutcome::kOverBudget) {
+        return finish(found);
+      }
+      if (found == QueryOutcome::kFound) {
+        std::copy(s.scratch, s.scratch + kCells, best);
+        break;
+      }
+      // No solution has this digit here, whatever follows.
+      if (!Settle(&s, Fails(var))) return finish(QueryOutcome::kOverBudget);
+    }
+    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(QueryOutcome::kOverBudget);
+  }
+  return finish(QueryOutcome::kFound);
 }
 
 template QueryOutcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
 template QueryOutcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template QueryOutcome SmallestCompletion<16>(const uint32_t*, int, const EngineContext&, uint8_t*);
+template QueryOutcome SmallestCompletion<25>(const uint32_t*, int, const EngineContext&, uint8_t*);

@@ -19,3 +19,12 @@
 template <int N>
 QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context,
                         int64_t conflictBudget, uint8_t* witness);
+
+// Turns `best`, a solution within `masks`, into the smallest solution in
+// reading order that keeps best's digits in the cells before `from`: each
+// cell in turn takes the smallest digit any such solution has there. kFound,
+// or kStopped, or kOverBudget when the clauses fill their room (best is then
+// still a solution within the masks, perhaps a smaller one).
+template <int N>
+QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
+                                uint8_t* best);

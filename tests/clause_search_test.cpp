@@ -160,6 +160,45 @@ TEST(ClauseSearch, ProvesTheHardPuzzleHasOneSolution) {
   EXPECT_GT(counted.steps, 0);
 }
 
+// The smallest solution keeping a prefix of a known one, against the
+// depth-first search that branches in reading order with digits ascending
+// (whose first solution is the smallest).
+template <int N>
+void CompareSmallestCompletions(int boards, double fill) {
+  std::mt19937 rng(7 + N);
+  int improved = 0;
+  for (int b = 0; b < boards; ++b) {
+    const std::vector<int> solution = RandomSolution<N>(&rng);
+    std::vector<int> clues(N * N, 0);
+    std::bernoulli_distribution keep(fill);
+    for (int c = 0; c < N * N; ++c) clues[c] = keep(rng) ? solution[c] : 0;
+    const int from = static_cast<int>(rng() % (N * N / 2));
+    Masks<N> masks = MasksOf<N>(clues);
+    std::vector<uint8_t> best(solution.begin(), solution.end());
+    std::atomic<int32_t> stopRequested(0);
+    int64_t steps = 0;
+    const EngineContext context{&stopRequested, &steps};
+    ASSERT_EQ(SmallestCompletion<N>(masks.data(), from, context, best.data()),
+              QueryOutcome::kFound);
+    for (int c = 0; c < from; ++c) masks[c] = BitOf(solution[c]);
+    static GridState<N> root;
+    ASSERT_TRUE(LoadRoot(&root, masks.data()));
+    Query smallest;
+    smallest.readingOrder = true;
+    std::vector<uint8_t> expected(N * N);
+    ASSERT_EQ(Solve(root, smallest, context, expected.data()), QueryOutcome::kFound);
+    EXPECT_EQ(best, expected) << "board " << b << " from " << from;
+    improved += std::vector<int>(best.begin(), best.end()) != solution;
+  }
+  // Most random solutions are not the smallest of their clues.
+  EXPECT_GE(improved, boards / 2);
+}
+
+TEST(ClauseSearch, FindsTheSmallestSolutionKeepingAPrefix) {
+  CompareSmallestCompletions<16>(40, 0.35);
+  CompareSmallestCompletions<25>(10, 0.45);
+}
+
 // Hard 16x16 puzzles, where the count has to learn before it finds the
 // solution and proves there is no other.
 TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
