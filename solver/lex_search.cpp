@@ -107,10 +107,16 @@ template <int N>
 LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& context) {
   constexpr int kCells = GridShape<N>::kCells;
   if constexpr (N != 9) {
-    // On the larger boards the search that learns clauses asks its cell by
-    // cell questions far faster, carrying what each refutation taught it to
-    // the next.
-    const QueryOutcome outcome = SmallestCompletion<N>(work->walk.cand, from, context, work->best);
+    // A straight run down a sparse board finds its smallest solution at once;
+    // otherwise the search that learns clauses asks the cell by cell
+    // questions, carrying what each refutation taught it to the next.
+    QueryOutcome outcome = Probe(work->walk, Query(), context, work->other);
+    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+    if (outcome == QueryOutcome::kFound) {
+      TakeWitness(work);
+      return LexOutcome::kFound;
+    }
+    outcome = SmallestCompletion<N>(work->walk.cand, from, context, work->best);
     if (outcome == QueryOutcome::kFound) return LexOutcome::kFound;
     if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
   }
