@@ -364,10 +364,15 @@ bool Propagate(Learner<N>* s) {
       for (uint32_t rest = s->domain[cell] & ~bit; rest != 0; rest &= rest - 1) {
         if (!Enqueue(s, Fails(cell * N + __builtin_ctz(rest)), why)) return false;
       }
-      const uint16_t* peers = tables.peers[cell];
-      for (int k = 0; k < GridShape<N>::kPeers; ++k) {
-        if ((s->domain[peers[k]] & bit) != 0 && !Enqueue(s, Fails(peers[k] * N + digit), why)) {
-          return false;
+      // The digit's other places in the cell's three units; a peer in two of
+      // them is ruled out once, its bit gone from the second by then.
+      for (int k = 0; k < 3; ++k) {
+        const int unit = tables.cellUnits[cell][k];
+        const uint16_t* cells = tables.units[unit];
+        const uint32_t own = uint32_t{1} << s->position[cell][k];
+        for (uint32_t rest = s->places[unit][digit] & ~own; rest != 0;
+             rest = s->places[unit][digit] & ~own) {
+          if (!Enqueue(s, Fails(cells[__builtin_ctz(rest)] * N + digit), why)) return false;
         }
       }
     } else {
