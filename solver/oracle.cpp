@@ -448,17 +448,12 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     GridState<N>& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
-      if (query.onlyOne && haveWitness) {
-        return Finish(clock, context, QueryOutcome::kSeveral);
-      }
-      for (int c = 0; c < kCells; ++c) witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
-      if (!(query.improve || query.onlyOne) || depth == 0) {
-        return Finish(clock, context, QueryOutcome::kFound);
-      }
-      haveWitness = true;
-      if (query.improve) {
-        active.bound = LexBound::kBelow;
-        active.boundDigits = witness;
+      if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end, [&] {
+            for (int c = 0; c < kCells; ++c) {
+              witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
+            }
+          })) {
+        return end;
       }
       // The branch that led here holds this solution alone.
       --depth;

@@ -117,6 +117,30 @@ inline bool MustEnd(const NodeClock& clock, const Query& query, const EngineCont
   return false;
 }
 
+// At a solution: whether the query ends there, with *outcome. Otherwise it
+// goes on for a second solution (onlyOne) or a smaller one (improve, its
+// bound tightened to this one), `write` having put the digits in `witness`.
+template <typename WriteWitness>
+bool EndsAtSolution(const NodeClock& clock, const Query& query, const EngineContext& context,
+                    int depth, uint8_t* witness, bool* haveWitness, Query* active,
+                    QueryOutcome* outcome, WriteWitness write) {
+  if (query.onlyOne && *haveWitness) {
+    *outcome = Finish(clock, context, QueryOutcome::kSeveral);
+    return true;
+  }
+  write();
+  if (!(query.improve || query.onlyOne) || depth == 0) {
+    *outcome = Finish(clock, context, QueryOutcome::kFound);
+    return true;
+  }
+  *haveWitness = true;
+  if (query.improve) {
+    active->bound = LexBound::kBelow;
+    active->boundDigits = witness;
+  }
+  return false;
+}
+
 // Searches the solutions of a settled `root` under `query`. On kFound,
 // witness holds one in reading order.
 template <int N>

@@ -189,17 +189,9 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     Board9& state = states[depth];
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
-      if (query.onlyOne && haveWitness) {
-        return Finish(clock, context, QueryOutcome::kSeveral);
-      }
-      ToWitness(state, witness);
-      if (!(query.improve || query.onlyOne) || depth == 0) {
-        return Finish(clock, context, QueryOutcome::kFound);
-      }
-      haveWitness = true;
-      if (query.improve) {
-        active.bound = LexBound::kBelow;
-        active.boundDigits = witness;
+      if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end,
+                         [&] { ToWitness(state, witness); })) {
+        return end;
       }
       // The branch that led here holds this solution alone.
       --depth;
