@@ -92,15 +92,26 @@ bool MoveTo(HWND target, HMENU menu, UINT key, int position) {
   return Highlighted(menu) == position;
 }
 
+bool IsOpen(HWND menuWindow) { return IsWindow(menuWindow) && IsWindowVisible(menuWindow); }
+
+// Presses `key` until the menu closes: the last key can be lost as well, and
+// the menu would then wait for one forever.
+void CloseWith(HWND menuWindow, UINT key) {
+  for (int press = 0; press < 20 && IsOpen(menuWindow); ++press) {
+    PostKey(menuWindow, key);
+    for (int wait = 0; wait < 40 && IsOpen(menuWindow); ++wait) Sleep(5);
+  }
+}
+
 void PickFromMenu(HWND menuWindow, HMENU menu, const Reply& reply) {
   HWND target = menuWindow;
   if (reply.kind == Reply::kMenuDismiss) {
-    PostKey(target, VK_ESCAPE);
+    CloseWith(target, VK_ESCAPE);
     return;
   }
   const int count = GetMenuItemCount(menu);
   if (reply.kind == Reply::kMenuCancel) {
-    PostKey(target, MoveTo(target, menu, VK_UP, count - 1) ? VK_RETURN : VK_ESCAPE);
+    CloseWith(target, MoveTo(target, menu, VK_UP, count - 1) ? VK_RETURN : VK_ESCAPE);
     return;
   }
   // The digit's sub-menu is found by its ids, so the test does not assume
@@ -116,16 +127,11 @@ void PickFromMenu(HWND menuWindow, HMENU menu, const Reply& reply) {
         PostKey(target, VK_RIGHT);
         WaitForHighlightChange(sub, -1);
       }
-      if (MoveTo(target, sub, VK_DOWN, item)) {
-        PostKey(target, VK_RETURN);
-      } else {
-        PostKey(target, VK_ESCAPE);
-        PostKey(target, VK_ESCAPE);
-      }
+      CloseWith(target, MoveTo(target, sub, VK_DOWN, item) ? VK_RETURN : VK_ESCAPE);
       return;
     }
   }
-  PostKey(target, VK_ESCAPE);
+  CloseWith(target, VK_ESCAPE);
 }
 
 }  // namespace
