@@ -46,8 +46,8 @@ struct ClauseInfo {
   int32_t next[2];
 };
 
-// Room for learned clauses: literals and clauses. When either runs short the
-// less active half of them goes.
+// Room for learned clauses: literals and clauses. When either runs short
+// half of the learned clauses go (Reduce).
 template <int N>
 struct Room {
   static constexpr int kLiterals = N == 25 ? 1 << 20 : 1 << 18;
@@ -309,8 +309,11 @@ void Reduce(Learner<N>* s, bool all) {
   for (int i = 0; i < s->clauseCount; ++i) {
     if (s->renumber[i] < 0) continue;
     ClauseInfo clause = s->clauses[i];
-    std::copy(s->literals + clause.start, s->literals + clause.start + clause.size,
-              s->literals + used);
+    // Clauses only move towards the front.
+    if (clause.start != static_cast<uint32_t>(used)) {
+      std::copy(s->literals + clause.start, s->literals + clause.start + clause.size,
+                s->literals + used);
+    }
     clause.start = static_cast<uint32_t>(used);
     used += clause.size;
     s->renumber[i] = kept;
