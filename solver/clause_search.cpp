@@ -643,6 +643,17 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
   return Propagate(s);
 }
 
+// Keeps a clause whose first literal is unset and all others false, and sets
+// that literal; a clause of one literal becomes a fact. False when there is
+// no room for it.
+template <int N>
+bool Assert(Learner<N>* s, const Lit* lits, int size, int levels, bool permanent) {
+  if (size == 1) return Enqueue(s, lits[0], Pack(Why::kDecision, 0));
+  if (!MakeRoom(s, size)) return false;
+  const int index = AddClause(s, lits, size, levels, permanent);
+  return Enqueue(s, lits[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+}
+
 // Learns from the conflict in s->conflict, goes back to where the learned
 // clause forces its first literal and sets it. False when the conflict needs
 // no decision at all, or when there is no room left for the clause.
@@ -660,15 +671,9 @@ bool Learn(Learner<N>* s, bool* full) {
   int levels;
   const int size = Analyze(s, &backLevel, &levels);
   Backtrack(s, backLevel);
-  if (size == 1) {
-    Enqueue(s, s->learned[0], Pack(Why::kDecision, 0));
-  } else {
-    if (!MakeRoom(s, size)) {
-      *full = true;
-      return false;
-    }
-    const int index = AddClause(s, s->learned, size, levels, false);
-    Enqueue(s, s->learned[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+  if (!Assert(s, s->learned, size, levels, false)) {
+    *full = true;
+    return false;
   }
   s->bump *= kActivityGrowth;
   s->clauseBump *= kClauseGrowth;
@@ -690,10 +695,7 @@ bool BlockSolution(Learner<N>* s) {
     blocking[levels - 1 - l] = Negation(s->trail[s->levelStart[l]]);
   }
   Backtrack(s, levels - 1);
-  if (levels == 1) return Enqueue(s, blocking[0], Pack(Why::kDecision, 0));
-  if (!MakeRoom(s, levels)) return false;
-  const int index = AddClause(s, blocking, levels, levels, true);
-  return Enqueue(s, blocking[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+  return Assert(s, blocking, levels, levels, true);
 }
 
 // What one call spends, counted as search steps, and when the learned
