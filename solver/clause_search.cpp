@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "solver/bit_grid.h"
+#include "solver/watch_pool.h"
 
 namespace {
 
@@ -30,20 +31,28 @@ inline uint64_t Pack(Why why, uint64_t data) { return static_cast<uint64_t>(why)
 inline Why KindOf(uint64_t reason) { return static_cast<Why>(reason >> 60); }
 inline uint64_t DataOf(uint64_t reason) { return reason & ((uint64_t{1} << 60) - 1); }
 
+// A clause's literals lie in one array after two entries that say how many
+// there are and where the search for a new literal to watch resumes, so what
+// a watch looks at lies together. The first two literals are the watched ones;
+// the one the clause forces goes first.
+constexpr int kHeader = 2;
+
 struct ClauseInfo {
-  uint32_t start;
+  uint32_t start;  // of the literals, after the header
   uint16_t size;
-  uint16_t resume;  // where the search for a new literal to watch starts
   // Decision levels among the literals when learned: few ties them closely.
   uint8_t levels;
   // The clause that blocks the solution found stays; learned ones may go.
   bool permanent;
   float activity;
-  // The two literals watched, also the clause's first two (in either order),
-  // and the next clause watching the same literal as each. After the clause
-  // forces a literal, that literal is watched[0].
-  Lit watched[2];
-  int32_t next[2];
+};
+
+// A clause watching a literal, with another of its literals: while that one
+// is true the clause needs no look when the watched literal turns false.
+struct Watcher {
+  uint32_t start;  // of the clause's literals
+  Lit blocker;
+  uint16_t clause;
 };
 
 // Room for learned clauses: literals and clauses. When either runs short
@@ -52,6 +61,7 @@ template <int N>
 struct Room {
   static constexpr int kLiterals = N == 25 ? 1 << 20 : 1 << 18;
   static constexpr int kClauses = N == 25 ? 1 << 15 : 1 << 14;
+  static_assert(kClauses <= 1 << 16, "a watcher names its clause in 16 bits");
 };
 
 // Conflicts before the first clean-up of the learned clauses, and how much
@@ -92,7 +102,9 @@ struct Learner {
   int literalsUsed;
   ClauseInfo clauses[Room<N>::kClauses];
   int clauseCount;
-  int32_t watchHead[2 * kVars];
+  // The clauses watching each literal, looked at when it turns false: two
+  // literals each, a literal at most once each.
+  WatchPool<Watcher, 2 * kVars, 2 * Room<N>::kClauses, Room<N>::kClauses> watches;
   float clauseBump;
 
   // Conflict analysis: the violated clause's literals (all false), a reason's
@@ -204,29 +216,29 @@ void ConflictOfClause(Learner<N>* s, const Lit* lits, int size) {
 // ---- clauses -------------------------------------------------------------
 
 template <int N>
-void Watch(Learner<N>* s, int index, int which) {
-  ClauseInfo& clause = s->clauses[index];
-  const Lit lit = clause.watched[which];
-  clause.next[which] = s->watchHead[lit];
-  s->watchHead[lit] = index;
+void WatchClause(Learner<N>* s, int index) {
+  const uint32_t start = s->clauses[index].start;
+  const Lit* lits = s->literals + start;
+  const auto clause = static_cast<uint16_t>(index);
+  s->watches.Push(lits[0], Watcher{start, lits[1], clause});
+  s->watches.Push(lits[1], Watcher{start, lits[0], clause});
 }
 
 template <int N>
 int AddClause(Learner<N>* s, const Lit* lits, int size, int levels, bool permanent) {
   const int index = s->clauseCount++;
   ClauseInfo& clause = s->clauses[index];
-  clause.start = static_cast<uint32_t>(s->literalsUsed);
+  Lit* header = s->literals + s->literalsUsed;
+  header[0] = static_cast<Lit>(size);
+  header[1] = 2;
+  clause.start = static_cast<uint32_t>(s->literalsUsed + kHeader);
   clause.size = static_cast<uint16_t>(size);
-  clause.resume = 2;
   clause.levels = static_cast<uint8_t>(std::min(levels, 255));
   clause.permanent = permanent;
   clause.activity = s->clauseBump;
-  std::copy(lits, lits + size, s->literals + s->literalsUsed);
-  s->literalsUsed += size;
-  clause.watched[0] = lits[0];
-  clause.watched[1] = lits[1];
-  Watch(s, index, 0);
-  Watch(s, index, 1);
+  std::copy(lits, lits + size, s->literals + clause.start);
+  s->literalsUsed += kHeader + size;
+  WatchClause(s, index);
   return index;
 }
 
@@ -234,51 +246,60 @@ int AddClause(Learner<N>* s, const Lit* lits, int size, int levels, bool permane
 // literal to watch, or forces its other watched literal, or is violated.
 template <int N>
 bool VisitWatches(Learner<N>* s, Lit lit) {
-  int32_t* link = &s->watchHead[lit];
-  while (*link >= 0) {
-    const int index = *link;
-    ClauseInfo& clause = s->clauses[index];
-    if (clause.watched[0] == lit) {
-      std::swap(clause.watched[0], clause.watched[1]);
-      std::swap(clause.next[0], clause.next[1]);
-    }
-    const Lit other = clause.watched[0];
-    if (IsTrue(*s, other)) {
-      link = &clause.next[1];
+  const int size = s->watches.Size(lit);
+  int kept = 0;
+  int i = 0;
+  bool consistent = true;
+  while (i < size) {
+    // Watching another literal may move every list, this one too.
+    Watcher* list = s->watches.Entries(lit);
+    const Watcher watcher = list[i++];
+    if (IsTrue(*s, watcher.blocker)) {
+      list[kept++] = watcher;
       continue;
     }
-    Lit* lits = s->literals + clause.start;
+    Lit* lits = s->literals + watcher.start;
+    if (lits[0] == lit) std::swap(lits[0], lits[1]);
+    const Lit other = lits[0];
+    if (other != watcher.blocker && IsTrue(*s, other)) {
+      list[kept++] = Watcher{watcher.start, other, watcher.clause};
+      continue;
+    }
     // Long clauses: the search for a literal to watch goes on where the last
     // one ended, going round, since the literals it passed are still false.
-    const int size = clause.size;
-    int k = clause.resume;
-    int left = size - 2;
+    const int length = lits[-2];
+    int k = lits[-1];
+    int left = length - 2;
     while (left > 0 && IsFalse(*s, lits[k])) {
-      if (++k == size) k = 2;
+      if (++k == length) k = 2;
       --left;
     }
     if (left > 0) {
-      clause.resume = static_cast<uint16_t>(k);
-      const int slot = lits[0] == lit ? 0 : 1;
-      std::swap(lits[slot], lits[k]);
-      clause.watched[1] = lits[slot];
-      *link = clause.next[1];
-      Watch(s, index, 1);
+      lits[-1] = static_cast<Lit>(k);
+      std::swap(lits[1], lits[k]);
+      s->watches.Push(lits[1], Watcher{watcher.start, other, watcher.clause});
       continue;
     }
-    link = &clause.next[1];
+    list[kept++] = Watcher{watcher.start, other, watcher.clause};
     if (IsFalse(*s, other)) {
-      ConflictOfClause(s, lits, clause.size);
-      return false;
+      ConflictOfClause(s, lits, length);
+      consistent = false;
+      break;
     }
-    if (!Enqueue(s, other, Pack(Why::kClause, static_cast<uint64_t>(index)))) return false;
+    if (!Enqueue(s, other, Pack(Why::kClause, static_cast<uint64_t>(watcher.clause)))) {
+      consistent = false;
+      break;
+    }
   }
-  return true;
+  Watcher* list = s->watches.Entries(lit);
+  while (i < size) list[kept++] = list[i++];
+  s->watches.Shorten(lit, kept);
+  return consistent;
 }
 
 template <int N>
 bool IsLocked(const Learner<N>& s, int index) {
-  const Lit first = s.clauses[index].watched[0];
+  const Lit first = s.literals[s.clauses[index].start];
   return IsTrue(s, first) &&
          s.reason[VarOf(first)] == Pack(Why::kClause, static_cast<uint64_t>(index));
 }
@@ -310,12 +331,13 @@ void Reduce(Learner<N>* s, bool all) {
     if (s->renumber[i] < 0) continue;
     ClauseInfo clause = s->clauses[i];
     // Clauses only move towards the front.
-    if (clause.start != static_cast<uint32_t>(used)) {
-      std::copy(s->literals + clause.start, s->literals + clause.start + clause.size,
+    const auto start = static_cast<uint32_t>(used + kHeader);
+    if (clause.start != start) {
+      std::copy(s->literals + clause.start - kHeader, s->literals + clause.start + clause.size,
                 s->literals + used);
     }
-    clause.start = static_cast<uint32_t>(used);
-    used += clause.size;
+    clause.start = start;
+    used += kHeader + clause.size;
     s->renumber[i] = kept;
     s->clauses[kept++] = clause;
   }
@@ -327,11 +349,8 @@ void Reduce(Learner<N>* s, bool all) {
       why = Pack(Why::kClause, static_cast<uint64_t>(s->renumber[DataOf(why)]));
     }
   }
-  for (int32_t& head : s->watchHead) head = -1;
-  for (int i = 0; i < kept; ++i) {
-    Watch(s, i, 0);
-    Watch(s, i, 1);
-  }
+  s->watches.Clear();
+  for (int i = 0; i < kept; ++i) WatchClause(s, i);
 }
 
 // Makes room for a clause of `size` literals; false when even dropping every
@@ -339,7 +358,7 @@ void Reduce(Learner<N>* s, bool all) {
 template <int N>
 bool MakeRoom(Learner<N>* s, int size) {
   auto fits = [&] {
-    return s->clauseCount < Room<N>::kClauses && s->literalsUsed + size <= Room<N>::kLiterals;
+    return s->clauseCount < Room<N>::kClauses && s->literalsUsed + kHeader + size <= Room<N>::kLiterals;
   };
   if (fits()) return true;
   Reduce(s, false);
@@ -526,17 +545,18 @@ int ChooseVariable(const Learner<N>& s) {
   constexpr double kTiny = 1e-9;
   int bestCell = -1;
   double bestSum = 0.0;
-  int bestSquare = 1;
+  int bestCount = 1;
   for (int c = 0; c < GridShape<N>::kCells; ++c) {
     const uint32_t m = s.domain[c];
     if (IsSingle(m)) continue;
-    const int count = CountOf(m);
+    const double* weights = s.activity + c * N;
+    int count = 0;
     double sum = kTiny;
-    for (uint32_t r = m; r != 0; r &= r - 1) sum += s.activity[c * N + __builtin_ctz(r)];
-    if (bestCell < 0 || sum * bestSquare > bestSum * (count * count)) {
+    for (uint32_t r = m; r != 0; r &= r - 1, ++count) sum += weights[__builtin_ctz(r)];
+    if (bestCell < 0 || sum * (bestCount * bestCount) > bestSum * (count * count)) {
       bestCell = c;
       bestSum = sum;
-      bestSquare = count * count;
+      bestCount = count;
     }
   }
   if (bestCell < 0) return -1;
@@ -547,15 +567,21 @@ int ChooseVariable(const Learner<N>& s) {
     for (int d = 0; d < N; ++d) {
       const uint32_t where = s.places[u][d];
       if (IsSingle(where)) continue;
-      const int count = CountOf(where);
-      if (count * count > bestSquare) continue;
+      // A digit with more places than the best has choices cannot win:
+      // dropping that many places leaves none.
+      uint32_t beyond = where;
+      for (int k = 0; k < bestCount && beyond != 0; ++k) beyond &= beyond - 1;
+      if (beyond != 0) continue;
+      int count = 0;
       double sum = kTiny;
-      for (uint32_t r = where; r != 0; r &= r - 1) sum += s.activity[cells[__builtin_ctz(r)] * N + d];
-      if (sum * bestSquare > bestSum * (count * count)) {
+      for (uint32_t r = where; r != 0; r &= r - 1, ++count) {
+        sum += s.activity[cells[__builtin_ctz(r)] * N + d];
+      }
+      if (sum * (bestCount * bestCount) > bestSum * (count * count)) {
         bestUnit = u;
         bestDigit = d;
         bestSum = sum;
-        bestSquare = count * count;
+        bestCount = count;
       }
     }
   }
@@ -599,7 +625,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
   s->clauseCount = 0;
   s->markRound = 0;
   std::fill(std::begin(s->levelMark), std::end(s->levelMark), 0u);
-  std::fill(std::begin(s->watchHead), std::end(s->watchHead), -1);
+  s->watches.Clear();
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = masks[c] & GridShape<N>::kAll;
     s->domain[c] = m;

@@ -1,7 +1,8 @@
 // The clause-learning count of solutions against the depth-first oracle on
 // random boards of both larger sizes: the same answer (none, one, several),
 // the one solution itself when there is one, a true solution of the clues
-// otherwise. Also the hard 25x25 puzzle, the stop request and the budget.
+// otherwise. Also the hard 25x25 puzzle, the stop request and the budget, and
+// the pool that holds the lists of watchers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "solver/bit_grid.h"
 #include "solver/clause_search.h"
 #include "solver/oracle.h"
+#include "solver/watch_pool.h"
 #include "tests/search_data.h"
 
 namespace {
@@ -225,6 +227,56 @@ TEST(ClauseSearch, ObeysTheStopRequestAndTheBudget) {
   EXPECT_LT(limited.steps, 1000);
   // A stopped or limited count leaves nothing behind for the next one.
   EXPECT_EQ(ByClauses<25>(masks).outcome, QueryOutcome::kFound);
+}
+
+// The watch lists in a pool small enough to move and pack them all the time,
+// used as the search uses them: a list is walked, each entry kept, dropped or
+// handed to another list (which may move this one), then cut to what it kept.
+TEST(WatchPool, KeepsEveryListThroughMovesAndPacking) {
+  constexpr int kLists = 6;
+  constexpr int kMost = 40;
+  constexpr int kMostInOne = 12;
+  static WatchPool<int, kLists, kMost, kMostInOne> pool;
+  pool.Clear();
+  std::vector<std::vector<int>> model(kLists);
+  std::mt19937 rng(11);
+  int total = 0;
+  int next = 0;
+  auto contents = [&](int list) {
+    return std::vector<int>(pool.Entries(list), pool.Entries(list) + pool.Size(list));
+  };
+  for (int step = 0; step < 20000; ++step) {
+    const int list = static_cast<int>(rng() % kLists);
+    if (rng() % 3 != 0) {
+      if (total < kMost && static_cast<int>(model[list].size()) < kMostInOne) {
+        pool.Push(list, next);
+        model[list].push_back(next++);
+        ++total;
+      }
+    } else {
+      const int size = pool.Size(list);
+      std::vector<int> kept;
+      int k = 0;
+      for (int i = 0; i < size; ++i) {
+        const int entry = pool.Entries(list)[i];
+        const int choice = static_cast<int>(rng() % 3);
+        const int to = static_cast<int>(rng() % kLists);
+        if (choice == 2 && to != list && static_cast<int>(model[to].size()) < kMostInOne) {
+          pool.Push(to, entry);
+          model[to].push_back(entry);
+        } else if (choice == 1) {
+          --total;
+        } else {
+          pool.Entries(list)[k++] = entry;
+          kept.push_back(entry);
+        }
+      }
+      pool.Shorten(list, k);
+      model[list] = kept;
+    }
+    for (int l = 0; l < kLists; ++l) ASSERT_EQ(contents(l), model[l]) << "step " << step;
+  }
+  EXPECT_GT(next, 1000);
 }
 
 }  // namespace
