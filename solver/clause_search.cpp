@@ -36,10 +36,10 @@ inline uint64_t DataOf(uint64_t reason) { return reason & ((uint64_t{1} << 60) -
 // a watch looks at lies together. The first two literals are the watched ones;
 // the one the clause forces goes first.
 constexpr int kHeader = 2;
+inline int SizeOf(const Lit* lits) { return lits[-2]; }
 
 struct ClauseInfo {
   uint32_t start;  // of the literals, after the header
-  uint16_t size;
   // Decision levels among the literals when learned: few ties them closely.
   uint8_t levels;
   // The clause that blocks the solution found stays; learned ones may go.
@@ -169,9 +169,8 @@ void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
       break;
     }
     case Why::kClause: {
-      const ClauseInfo& clause = s.clauses[data];
-      const Lit* lits = s.literals + clause.start;
-      for (int k = 0; k < clause.size; ++k) {
+      const Lit* lits = s.literals + s.clauses[data].start;
+      for (int k = 0, length = SizeOf(lits); k < length; ++k) {
         if (lits[k] != lit) out[(*size)++] = lits[k];
       }
       break;
@@ -232,7 +231,6 @@ int AddClause(Learner<N>* s, const Lit* lits, int size, int levels, bool permane
   header[0] = static_cast<Lit>(size);
   header[1] = 2;
   clause.start = static_cast<uint32_t>(s->literalsUsed + kHeader);
-  clause.size = static_cast<uint16_t>(size);
   clause.levels = static_cast<uint8_t>(std::min(levels, 255));
   clause.permanent = permanent;
   clause.activity = s->clauseBump;
@@ -270,7 +268,7 @@ bool VisitWatches(Learner<N>* s, Lit lit) {
     }
     // Long clauses: the search for a literal to watch goes on where the last
     // one ended, going round, since the literals it passed are still false.
-    const int length = lits[-2];
+    const int length = SizeOf(lits);
     int k = lits[-1];
     int left = length - 2;
     while (left > 0 && IsFalse(*s, lits[k])) {
@@ -335,12 +333,13 @@ void Reduce(Learner<N>* s, bool all) {
     ClauseInfo clause = s->clauses[i];
     // Clauses only move towards the front.
     const auto start = static_cast<uint32_t>(used + kHeader);
+    const int size = SizeOf(s->literals + clause.start);
     if (clause.start != start) {
-      std::copy(s->literals + clause.start - kHeader, s->literals + clause.start + clause.size,
+      std::copy(s->literals + clause.start - kHeader, s->literals + clause.start + size,
                 s->literals + used);
     }
     clause.start = start;
-    used += kHeader + clause.size;
+    used += kHeader + size;
     s->renumber[i] = kept;
     s->clauses[kept++] = clause;
   }
