@@ -1,6 +1,7 @@
 #include "solver/clause_search.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "solver/bit_grid.h"
@@ -97,6 +98,8 @@ struct Learner {
   // How often each variable took part in recent conflicts.
   double activity[kVars];
   double bump;
+  // The highest activity of any variable of each cell.
+  double cellPeak[kCells];
 
   Lit literals[Room<N>::kLiterals];
   int literalsUsed;
@@ -137,8 +140,11 @@ inline bool IsTrue(const Learner<N>& s, Lit lit) {
 template <int N>
 void Bump(Learner<N>* s, int var) {
   s->activity[var] += s->bump;
+  double& peak = s->cellPeak[var / N];
+  peak = std::max(peak, s->activity[var]);
   if (s->activity[var] > 1e100) {
     for (double& a : s->activity) a *= 1e-100;
+    for (double& a : s->cellPeak) a *= 1e-100;
     s->bump *= 1e-100;
   }
 }
@@ -537,6 +543,36 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   return size;
 }
 
+// Bit k set when masks[k] has at least two bits and, unless `most` is 0, no
+// more than `most`; k < count <= 32. Four masks at a time, without a branch
+// on each.
+inline uint32_t SeveralBits(const uint32_t* masks, int count, int most) {
+  using Lanes = uint32_t __attribute__((vector_size(16)));
+  using Flags = int32_t __attribute__((vector_size(16)));
+  uint32_t several = 0;
+  int k = 0;
+  for (; k + 4 <= count; k += 4) {
+    Lanes m;
+    std::memcpy(&m, masks + k, sizeof m);
+    // Dropping one bit leaves some; dropping `most` leaves none.
+    const Lanes beyondOne = m & (m - 1);
+    Lanes beyond = beyondOne;
+    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
+    Flags fits = beyondOne != 0;
+    if (most > 0) fits &= beyond == 0;
+    several |= static_cast<uint32_t>((fits[0] & 1) | (fits[1] & 2) | (fits[2] & 4) | (fits[3] & 8))
+               << k;
+  }
+  // The last one to three, one at a time.
+  for (int t = 0; t < (count & 3); ++t) {
+    uint32_t beyond = masks[k + t] & (masks[k + t] - 1);
+    const bool fits = beyond != 0;
+    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
+    if (fits && (most == 0 || beyond == 0)) several |= uint32_t{1} << (k + t);
+  }
+  return several;
+}
+
 // Next decision. Candidates are the undecided cells and the digits with more
 // than one place left in a unit; the one whose variables took part in the
 // most recent conflicts for the square of their number wins (a unit's digit
@@ -548,35 +584,43 @@ int ChooseVariable(const Learner<N>& s) {
   int bestCell = -1;
   double bestSum = 0.0;
   int bestCount = 1;
-  for (int c = 0; c < GridShape<N>::kCells; ++c) {
+  auto considerCell = [&](int c) {
     const uint32_t m = s.domain[c];
-    if (IsSingle(m)) continue;
+    const int count = CountOf(m);
+    // Not even every digit at the cell's peak activity would beat the best
+    // (with room for rounding), so its sum is not needed.
+    if (bestCell >= 0 && (kTiny + count * s.cellPeak[c]) * (bestCount * bestCount) * (1 + 1e-9) <
+                             bestSum * (count * count)) {
+      return;
+    }
     const double* weights = s.activity + c * N;
-    int count = 0;
     double sum = kTiny;
-    for (uint32_t r = m; r != 0; r &= r - 1, ++count) sum += weights[__builtin_ctz(r)];
+    for (uint32_t r = m; r != 0; r &= r - 1) sum += weights[__builtin_ctz(r)];
     if (bestCell < 0 || sum * (bestCount * bestCount) > bestSum * (count * count)) {
       bestCell = c;
       bestSum = sum;
       bestCount = count;
     }
+  };
+  constexpr int kCells = GridShape<N>::kCells;
+  for (int base = 0; base < kCells; base += 32) {
+    const uint32_t open = SeveralBits(s.domain + base, std::min(32, kCells - base), 0);
+    for (uint32_t r = open; r != 0; r &= r - 1) considerCell(base + __builtin_ctz(r));
   }
   if (bestCell < 0) return -1;
   int bestUnit = -1;
   int bestDigit = -1;
   for (int u = 0; u < GridShape<N>::kUnits; ++u) {
     const uint16_t* cells = s.tables->units[u];
-    for (int d = 0; d < N; ++d) {
+    // A digit with more places than the best has choices cannot win; the
+    // few that may are picked out four at a time.
+    for (uint32_t open = SeveralBits(s.places[u], N, bestCount); open != 0; open &= open - 1) {
+      const int d = __builtin_ctz(open);
       const uint32_t where = s.places[u][d];
-      if (IsSingle(where)) continue;
-      // A digit with more places than the best has choices cannot win:
-      // dropping that many places leaves none.
-      uint32_t beyond = where;
-      for (int k = 0; k < bestCount && beyond != 0; ++k) beyond &= beyond - 1;
-      if (beyond != 0) continue;
-      int count = 0;
+      const int count = CountOf(where);
+      if (count > bestCount) continue;
       double sum = kTiny;
-      for (uint32_t r = where; r != 0; r &= r - 1, ++count) {
+      for (uint32_t r = where; r != 0; r &= r - 1) {
         sum += s.activity[cells[__builtin_ctz(r)] * N + d];
       }
       if (sum * (bestCount * bestCount) > bestSum * (count * count)) {
@@ -641,6 +685,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       s->reason[var] = Pack(Why::kDecision, 0);
       s->seen[var] = 0;
       s->activity[var] = 0.0;
+      s->cellPeak[c] = 0.0;
       if (open) {
         for (int k = 0; k < 3; ++k) {
           s->places[tables.cellUnits[c][k]][d] |= uint32_t{1} << s->position[c][k];
