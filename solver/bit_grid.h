@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 // Cell index i = y * N + x, so ascending indices are reading order.
 // Mask bit d - 1 stands for digit d; a cell whose mask has one bit is decided.
@@ -53,4 +54,34 @@ inline int CountOf(uint32_t mask) {
   mask = mask - ((mask >> 1) & 0x55555555u);
   mask = (mask & 0x33333333u) + ((mask >> 2) & 0x33333333u);
   return static_cast<int>((((mask + (mask >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}
+
+// Bit k set when masks[k] has at least two bits and, unless `most` is 0, no
+// more than `most`; k < count <= 32. Four masks at a time, without a branch
+// on each.
+inline uint32_t SeveralBits(const uint32_t* masks, int count, int most) {
+  using Lanes = uint32_t __attribute__((vector_size(16)));
+  using Flags = int32_t __attribute__((vector_size(16)));
+  uint32_t several = 0;
+  int k = 0;
+  for (; k + 4 <= count; k += 4) {
+    Lanes m;
+    std::memcpy(&m, masks + k, sizeof m);
+    // Dropping one bit leaves some; dropping `most` leaves none.
+    const Lanes beyondOne = m & (m - 1);
+    Lanes beyond = beyondOne;
+    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
+    Flags fits = beyondOne != 0;
+    if (most > 0) fits &= beyond == 0;
+    several |= static_cast<uint32_t>((fits[0] & 1) | (fits[1] & 2) | (fits[2] & 4) | (fits[3] & 8))
+               << k;
+  }
+  // The last one to three, one at a time.
+  for (int t = 0; t < (count & 3); ++t) {
+    uint32_t beyond = masks[k + t] & (masks[k + t] - 1);
+    const bool fits = beyond != 0;
+    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
+    if (fits && (most == 0 || beyond == 0)) several |= uint32_t{1} << (k + t);
+  }
+  return several;
 }

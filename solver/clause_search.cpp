@@ -1,7 +1,6 @@
 #include "solver/clause_search.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "solver/bit_grid.h"
@@ -541,36 +540,6 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
     }
   }
   return size;
-}
-
-// Bit k set when masks[k] has at least two bits and, unless `most` is 0, no
-// more than `most`; k < count <= 32. Four masks at a time, without a branch
-// on each.
-inline uint32_t SeveralBits(const uint32_t* masks, int count, int most) {
-  using Lanes = uint32_t __attribute__((vector_size(16)));
-  using Flags = int32_t __attribute__((vector_size(16)));
-  uint32_t several = 0;
-  int k = 0;
-  for (; k + 4 <= count; k += 4) {
-    Lanes m;
-    std::memcpy(&m, masks + k, sizeof m);
-    // Dropping one bit leaves some; dropping `most` leaves none.
-    const Lanes beyondOne = m & (m - 1);
-    Lanes beyond = beyondOne;
-    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
-    Flags fits = beyondOne != 0;
-    if (most > 0) fits &= beyond == 0;
-    several |= static_cast<uint32_t>((fits[0] & 1) | (fits[1] & 2) | (fits[2] & 4) | (fits[3] & 8))
-               << k;
-  }
-  // The last one to three, one at a time.
-  for (int t = 0; t < (count & 3); ++t) {
-    uint32_t beyond = masks[k + t] & (masks[k + t] - 1);
-    const bool fits = beyond != 0;
-    for (int j = 1; j < most; ++j) beyond &= beyond - 1;
-    if (fits && (most == 0 || beyond == 0)) several |= uint32_t{1} << (k + t);
-  }
-  return several;
 }
 
 // Next decision. Candidates are the undecided cells and the digits with more

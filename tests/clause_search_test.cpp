@@ -1,8 +1,8 @@
 // The clause-learning count of solutions against the depth-first oracle on
 // random boards of both larger sizes: the same answer (none, one, several),
 // the one solution itself when there is one, a true solution of the clues
-// otherwise. Also the hard 25x25 puzzle, the stop request and the budget, and
-// the pool that holds the lists of watchers.
+// otherwise. Also the hard 25x25 puzzle, the stop request and the budget, the
+// decision scan's mask filter and the pool that holds the lists of watchers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -232,6 +232,29 @@ TEST(ClauseSearch, ObeysTheStopRequestAndTheBudget) {
 // The watch lists in a pool small enough to move and pack them all the time,
 // used as the search uses them: a list is walked, each entry kept, dropped or
 // handed to another list (which may move this one), then cut to what it kept.
+// The decision scan's filter, four masks at a time, against counting each
+// mask's bits: every length up to 32 (so every tail), every bound.
+TEST(SeveralBits, PicksTheMasksWithTwoToMostBits) {
+  std::mt19937 rng(5);
+  uint32_t masks[32];
+  for (int round = 0; round < 2000; ++round) {
+    for (uint32_t& mask : masks) {
+      // Few bits are the cases that matter: none, one, two, three.
+      const int bits = static_cast<int>(rng() % 2 == 0 ? rng() % 4 : rng() % 26);
+      mask = 0;
+      for (int b = 0; b < bits; ++b) mask |= uint32_t{1} << (rng() % 25);
+    }
+    const int count = 1 + round % 32;
+    const int most = round % 7;
+    uint32_t expected = 0;
+    for (int k = 0; k < count; ++k) {
+      const int bits = CountOf(masks[k]);
+      if (bits >= 2 && (most == 0 || bits <= most)) expected |= uint32_t{1} << k;
+    }
+    ASSERT_EQ(SeveralBits(masks, count, most), expected) << "count " << count << " most " << most;
+  }
+}
+
 TEST(WatchPool, KeepsEveryListThroughMovesAndPacking) {
   constexpr int kLists = 6;
   constexpr int kMost = 40;
