@@ -82,7 +82,9 @@ struct Learner {
   const GridTables<N>* tables;
   uint8_t position[kCells][3];  // place of the cell in each of its units
 
-  uint8_t value[kVars];
+  // The value of each literal (not only of each variable), so that a look
+  // at a literal is one load.
+  uint8_t value[2 * kVars];
   int32_t level[kVars];
   uint64_t reason[kVars];
   Lit trail[kVars];
@@ -128,12 +130,12 @@ Learner<N> learner;
 
 template <int N>
 inline bool IsFalse(const Learner<N>& s, Lit lit) {
-  return s.value[VarOf(lit)] == (IsNegative(lit) ? kTrue : kFalse);
+  return s.value[lit] == kFalse;
 }
 
 template <int N>
 inline bool IsTrue(const Learner<N>& s, Lit lit) {
-  return s.value[VarOf(lit)] == (IsNegative(lit) ? kFalse : kTrue);
+  return s.value[lit] == kTrue;
 }
 
 template <int N>
@@ -188,19 +190,19 @@ void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
 template <int N>
 bool Enqueue(Learner<N>* s, Lit lit, uint64_t why) {
   const int var = VarOf(lit);
-  const uint8_t wanted = IsNegative(lit) ? kFalse : kTrue;
-  if (s->value[var] != kUnset) {
-    if (s->value[var] == wanted) return true;
+  if (s->value[lit] != kUnset) {
+    if (s->value[lit] == kTrue) return true;
     s->conflictSize = 0;
     s->conflict[s->conflictSize++] = lit;
     Explain(*s, lit, why, s->conflict, &s->conflictSize);
     return false;
   }
-  s->value[var] = wanted;
+  s->value[lit] = kTrue;
+  s->value[Negation(lit)] = kFalse;
   s->level[var] = s->decisionLevel;
   s->reason[var] = why;
   s->trail[s->trailSize++] = lit;
-  if (wanted == kFalse) {
+  if (IsNegative(lit)) {
     const int cell = var / N;
     const int digit = var % N;
     s->domain[cell] &= ~(uint32_t{1} << digit);
@@ -413,7 +415,7 @@ bool Propagate(Learner<N>* s) {
       }
       if (IsSingle(left)) {
         const int only = cell * N + __builtin_ctz(left);
-        if (s->value[only] == kUnset && !Enqueue(s, Holds(only), Pack(Why::kOnlyDigit, 0))) {
+        if (s->value[Holds(only)] == kUnset && !Enqueue(s, Holds(only), Pack(Why::kOnlyDigit, 0))) {
           return false;
         }
       }
@@ -428,7 +430,7 @@ bool Propagate(Learner<N>* s) {
         }
         if (IsSingle(where)) {
           const int only = cells[__builtin_ctz(where)] * N + digit;
-          if (s->value[only] == kUnset &&
+          if (s->value[Holds(only)] == kUnset &&
               !Enqueue(s, Holds(only), Pack(Why::kOnlyPlace, static_cast<uint64_t>(unit)))) {
             return false;
           }
@@ -457,7 +459,8 @@ void Backtrack(Learner<N>* s, int target) {
         s->places[s->tables->cellUnits[cell][k]][digit] |= uint32_t{1} << s->position[cell][k];
       }
     }
-    s->value[var] = kUnset;
+    s->value[lit] = kUnset;
+    s->value[Negation(lit)] = kUnset;
   }
   s->trailSize = keep;
   s->head = keep;
@@ -649,7 +652,8 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       const bool open = (m >> d & 1) != 0;
       // What the candidates rule out is false from the start and never
       // needs explaining.
-      s->value[var] = open ? kUnset : kFalse;
+      s->value[Holds(var)] = open ? kUnset : kFalse;
+      s->value[Fails(var)] = open ? kUnset : kTrue;
       s->level[var] = 0;
       s->reason[var] = Pack(Why::kDecision, 0);
       s->seen[var] = 0;
@@ -676,7 +680,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       if (where == 0) return false;
       if (!IsSingle(where)) continue;
       const int var = tables.units[u][__builtin_ctz(where)] * N + d;
-      if (s->value[var] == kUnset &&
+      if (s->value[Holds(var)] == kUnset &&
           !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint64_t>(u)))) {
         return false;
       }
@@ -850,7 +854,7 @@ QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineCon
     for (uint32_t smaller = s.domain[c] & (BitOf(best[c]) - 1); smaller != 0;
          smaller &= smaller - 1) {
       const int var = c * N + __builtin_ctz(smaller);
-      if (s.value[var] == kFalse) continue;
+      if (IsFalse(s, Holds(var))) continue;
       const QueryOutcome found =
           FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
       if (found == QueryOutcome::kStopped || found == QueryOutcome::kOverBudget) {
