@@ -367,7 +367,8 @@ void Reduce(Learner<N>* s, bool all) {
 template <int N>
 bool MakeRoom(Learner<N>* s, int size) {
   auto fits = [&] {
-    return s->clauseCount < Room<N>::kClauses && s->literalsUsed + kHeader + size <= Room<N>::kLiterals;
+    return s->clauseCount < Room<N>::kClauses &&
+           s->literalsUsed + kHeader + size <= Room<N>::kLiterals;
   };
   if (fits()) return true;
   Reduce(s, false);
@@ -809,8 +810,8 @@ bool Settle(Learner<N>* s, Lit lit) {
 }  // namespace
 
 template <int N>
-QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context,
-                        int64_t conflictBudget, uint8_t* witness) {
+QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                        uint8_t* witness) {
   Learner<N>& s = learner<N>;
   Effort effort;
   auto finish = [&](QueryOutcome outcome) {
@@ -855,8 +856,7 @@ QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineCon
          smaller &= smaller - 1) {
       const int var = c * N + __builtin_ctz(smaller);
       if (IsFalse(s, Holds(var))) continue;
-      const QueryOutcome found =
-          FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
+      const QueryOutcome found = FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
       if (found == QueryOutcome::kStopped || found == QueryOutcome::kOverBudget) {
         return finish(found);
       }
