@@ -111,11 +111,10 @@ struct Learner {
   WatchPool<Watcher, 2 * kVars, 2 * Room<N>::kClauses, Room<N>::kClauses> watches;
   float clauseBump;
 
-  // Conflict analysis: the violated clause's literals (all false), a reason's
-  // literals, the clause being learned, marks.
+  // Conflict analysis: the violated clause's literals (all false), the
+  // clause being learned, marks.
   Lit conflict[kVars];
   int conflictSize;
-  Lit because[kVars];
   Lit learned[kVars];
   uint8_t seen[kVars];
   uint32_t levelMark[kCells + 1];
@@ -150,39 +149,49 @@ void Bump(Learner<N>* s, int var) {
   }
 }
 
-// Appends the false literals that, by the reason `why`, force `lit`.
-template <int N>
-void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
+// Calls visit on each false literal that, by the reason `why`, forces `lit`,
+// until visit returns false; returns whether it never did.
+template <int N, typename Visit>
+bool EachCause(const Learner<N>& s, Lit lit, uint64_t why, Visit visit) {
   const int var = VarOf(lit);
   const int cell = var / N;
   const int digit = var % N;
   const uint64_t data = DataOf(why);
   switch (KindOf(why)) {
     case Why::kDecision:
-      break;
+      return true;
     case Why::kExcluded:
-      out[(*size)++] = Fails(static_cast<int>(data));
-      break;
+      return visit(Fails(static_cast<int>(data)));
     case Why::kOnlyDigit:
       for (int e = 0; e < N; ++e) {
-        if (e != digit) out[(*size)++] = Holds(cell * N + e);
+        if (e != digit && !visit(Holds(cell * N + e))) return false;
       }
-      break;
+      return true;
     case Why::kOnlyPlace: {
       const uint16_t* cells = s.tables->units[data];
       for (int k = 0; k < N; ++k) {
-        if (cells[k] != cell) out[(*size)++] = Holds(cells[k] * N + digit);
+        if (cells[k] != cell && !visit(Holds(cells[k] * N + digit))) return false;
       }
-      break;
+      return true;
     }
     case Why::kClause: {
       const Lit* lits = s.literals + s.clauses[data].start;
       for (int k = 0, length = SizeOf(lits); k < length; ++k) {
-        if (lits[k] != lit) out[(*size)++] = lits[k];
+        if (lits[k] != lit && !visit(lits[k])) return false;
       }
-      break;
+      return true;
     }
   }
+  return true;
+}
+
+// Appends the false literals that, by the reason `why`, force `lit`.
+template <int N>
+void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
+  EachCause(s, lit, why, [&](Lit cause) {
+    out[(*size)++] = cause;
+    return true;
+  });
 }
 
 // Gives `lit` its value at the current level; false, with the conflict
@@ -477,32 +486,29 @@ template <int N>
 int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   int size = 1;
   int pending = 0;
+  auto take = [&](Lit q) {
+    const int var = VarOf(q);
+    if (s->seen[var] || s->level[var] == 0) return true;
+    s->seen[var] = 1;
+    Bump(s, var);
+    if (s->level[var] >= s->decisionLevel) {
+      ++pending;
+    } else {
+      s->learned[size++] = q;
+    }
+    return true;
+  };
+  std::for_each(s->conflict, s->conflict + s->conflictSize, take);
   Lit p = kNoLit;
   int t = s->trailSize - 1;
-  const Lit* clause = s->conflict;
-  int clauseSize = s->conflictSize;
   for (;;) {
-    for (int k = 0; k < clauseSize; ++k) {
-      const Lit q = clause[k];
-      const int var = VarOf(q);
-      if (s->seen[var] || s->level[var] == 0) continue;
-      s->seen[var] = 1;
-      Bump(s, var);
-      if (s->level[var] >= s->decisionLevel) {
-        ++pending;
-      } else {
-        s->learned[size++] = q;
-      }
-    }
     while (!s->seen[VarOf(s->trail[t])]) --t;
     p = s->trail[t--];
     s->seen[VarOf(p)] = 0;
     if (--pending == 0) break;
     const uint64_t why = s->reason[VarOf(p)];
     if (KindOf(why) == Why::kClause) s->clauses[DataOf(why)].activity += s->clauseBump;
-    clauseSize = 0;
-    Explain(*s, p, why, s->because, &clauseSize);
-    clause = s->because;
+    EachCause(*s, p, why, take);
   }
   s->learned[0] = Negation(p);
   // Drops a literal whose own reason lies wholly within the clause; the
@@ -512,15 +518,11 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   for (int k = 1; k < size; ++k) {
     const Lit q = s->learned[k];
     const uint64_t why = s->reason[VarOf(q)];
-    bool implied = KindOf(why) != Why::kDecision;
-    if (implied) {
-      int n = 0;
-      Explain(*s, Negation(q), why, s->because, &n);
-      for (int j = 0; j < n && implied; ++j) {
-        const int var = VarOf(s->because[j]);
-        implied = s->seen[var] || s->level[var] == 0;
-      }
-    }
+    const bool implied =
+        KindOf(why) != Why::kDecision && EachCause(*s, Negation(q), why, [s](Lit cause) {
+          const int var = VarOf(cause);
+          return s->seen[var] || s->level[var] == 0;
+        });
     if (!implied) s->learned[kept++] = q;
   }
   for (int k = 1; k < size; ++k) s->seen[VarOf(s->conflict[k])] = 0;
