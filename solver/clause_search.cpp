@@ -117,6 +117,10 @@ struct Learner {
   int conflictSize;
   Lit learned[kVars];
   uint8_t seen[kVars];
+  // How many of the clause's literals each placement rules out, and the
+  // placements counted.
+  uint8_t rulesOut[kVars];
+  int32_t placements[kVars];
   uint32_t levelMark[kCells + 1];
   uint32_t markRound;
   uint8_t scratch[kCells];  // a second solution's digits
@@ -477,11 +481,45 @@ void Backtrack(Learner<N>* s, int target) {
   s->decisionLevel = target;
 }
 
+// Several "this digit" literals of a learned clause that one placement
+// ruled out give way to "not that placement": the placement and each of them
+// exclude each other, so the new clause follows from the old. It is shorter,
+// and unit propagation can forbid the placement from it, where the old
+// clause waited until all but one of those literals were false. For a single
+// literal the swap would only weaken the clause (that literal, once set,
+// forbids the placement anyway). A placement lies on the level of what it
+// ruled out, so the clause's levels stay as they were. Returns the new size.
+template <int N>
+int GroupByPlacement(Learner<N>* s, int size) {
+  auto placementOf = [s](Lit q) {
+    const uint64_t why = s->reason[VarOf(q)];
+    return KindOf(why) == Why::kExcluded ? static_cast<int>(DataOf(why)) : -1;
+  };
+  int counted = 0;
+  for (int k = 1; k < size; ++k) {
+    const int placement = placementOf(s->learned[k]);
+    if (placement >= 0 && s->rulesOut[placement]++ == 0) s->placements[counted++] = placement;
+  }
+  int kept = 1;
+  for (int k = 1; k < size; ++k) {
+    Lit q = s->learned[k];
+    const int placement = placementOf(q);
+    if (placement >= 0 && s->rulesOut[placement] >= 2) q = Fails(placement);
+    if (s->seen[VarOf(q)]) continue;
+    s->seen[VarOf(q)] = 1;
+    s->learned[kept++] = q;
+  }
+  for (int k = 1; k < kept; ++k) s->seen[VarOf(s->learned[k])] = 0;
+  for (int g = 0; g < counted; ++g) s->rulesOut[s->placements[g]] = 0;
+  return kept;
+}
+
 // Resolves the conflict with the reasons of its literals from the current
 // level, latest first, until one literal of that level is left (the first
-// unique implication point). Leaves the learned clause in s->learned, that
-// literal first and one of the next highest level second; returns its size
-// and sets the level to go back to and how many levels the clause ties.
+// unique implication point), then shortens the clause. Leaves it in
+// s->learned, that literal first and one of the next highest level second;
+// returns its size and sets the level to go back to and how many levels the
+// clause ties.
 template <int N>
 int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   int size = 1;
@@ -526,7 +564,7 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
     if (!implied) s->learned[kept++] = q;
   }
   for (int k = 1; k < size; ++k) s->seen[VarOf(s->conflict[k])] = 0;
-  size = kept;
+  size = GroupByPlacement(s, kept);
   *backLevel = 0;
   if (size > 1) {
     int highest = 1;
@@ -660,6 +698,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       s->level[var] = 0;
       s->reason[var] = Pack(Why::kDecision, 0);
       s->seen[var] = 0;
+      s->rulesOut[var] = 0;
       s->activity[var] = 0.0;
       s->cellPeak[c] = 0.0;
       if (open) {
