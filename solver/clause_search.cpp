@@ -25,11 +25,12 @@ enum : uint8_t { kUnset, kTrue, kFalse };
 // its index). kOnlyDigit: every other digit of the cell is out. kOnlyPlace:
 // every other place of the digit in a unit is out (data: the unit).
 // kClause: a learned clause forced it (data: the clause's index).
-enum class Why : uint64_t { kDecision, kExcluded, kOnlyDigit, kOnlyPlace, kClause };
+enum class Why : uint32_t { kDecision, kExcluded, kOnlyDigit, kOnlyPlace, kClause };
+using Reason = uint32_t;
 
-inline uint64_t Pack(Why why, uint64_t data) { return static_cast<uint64_t>(why) << 60 | data; }
-inline Why KindOf(uint64_t reason) { return static_cast<Why>(reason >> 60); }
-inline uint64_t DataOf(uint64_t reason) { return reason & ((uint64_t{1} << 60) - 1); }
+inline Reason Pack(Why why, uint32_t data) { return static_cast<uint32_t>(why) << 29 | data; }
+inline Why KindOf(Reason reason) { return static_cast<Why>(reason >> 29); }
+inline uint32_t DataOf(Reason reason) { return reason & ((uint32_t{1} << 29) - 1); }
 
 // A clause's literals lie in one array after two entries that say how many
 // there are and where the search for a new literal to watch resumes, so what
@@ -80,13 +81,17 @@ struct Learner {
   static constexpr int kUnits = GridShape<N>::kUnits;
 
   const GridTables<N>* tables;
-  uint8_t position[kCells][3];  // place of the cell in each of its units
+  // Each of a cell's three units, and the cell's place in it.
+  struct Link {
+    uint8_t unit;
+    uint8_t place;
+  } links[kCells][3];
 
   // The value of each literal (not only of each variable), so that a look
   // at a literal is one load.
   uint8_t value[2 * kVars];
   int32_t level[kVars];
-  uint64_t reason[kVars];
+  Reason reason[kVars];
   Lit trail[kVars];
   int trailSize;
   int head;                        // trail entries whose consequences are drawn
@@ -156,11 +161,11 @@ void Bump(Learner<N>* s, int var) {
 // Calls visit on each false literal that, by the reason `why`, forces `lit`,
 // until visit returns false; returns whether it never did.
 template <int N, typename Visit>
-bool EachCause(const Learner<N>& s, Lit lit, uint64_t why, Visit visit) {
+bool EachCause(const Learner<N>& s, Lit lit, Reason why, Visit visit) {
   const int var = VarOf(lit);
   const int cell = var / N;
   const int digit = var % N;
-  const uint64_t data = DataOf(why);
+  const uint32_t data = DataOf(why);
   switch (KindOf(why)) {
     case Why::kDecision:
       return true;
@@ -191,7 +196,7 @@ bool EachCause(const Learner<N>& s, Lit lit, uint64_t why, Visit visit) {
 
 // Appends the false literals that, by the reason `why`, force `lit`.
 template <int N>
-void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
+void Explain(const Learner<N>& s, Lit lit, Reason why, Lit* out, int* size) {
   EachCause(s, lit, why, [&](Lit cause) {
     out[(*size)++] = cause;
     return true;
@@ -201,7 +206,7 @@ void Explain(const Learner<N>& s, Lit lit, uint64_t why, Lit* out, int* size) {
 // Gives `lit` its value at the current level; false, with the conflict
 // recorded, when it already has the other one.
 template <int N>
-bool Enqueue(Learner<N>* s, Lit lit, uint64_t why) {
+bool Enqueue(Learner<N>* s, Lit lit, Reason why) {
   const int var = VarOf(lit);
   if (s->value[lit] != kUnset) {
     if (s->value[lit] == kTrue) return true;
@@ -220,7 +225,8 @@ bool Enqueue(Learner<N>* s, Lit lit, uint64_t why) {
     const int digit = var % N;
     s->domain[cell] &= ~(uint32_t{1} << digit);
     for (int k = 0; k < 3; ++k) {
-      s->places[s->tables->cellUnits[cell][k]][digit] &= ~(uint32_t{1} << s->position[cell][k]);
+      const auto link = s->links[cell][k];
+      s->places[link.unit][digit] &= ~(uint32_t{1} << link.place);
     }
   }
   return true;
@@ -307,7 +313,7 @@ bool VisitWatches(Learner<N>* s, Lit lit) {
       consistent = false;
       break;
     }
-    if (!Enqueue(s, other, Pack(Why::kClause, static_cast<uint64_t>(watcher.clause)))) {
+    if (!Enqueue(s, other, Pack(Why::kClause, static_cast<uint32_t>(watcher.clause)))) {
       consistent = false;
       break;
     }
@@ -322,7 +328,7 @@ template <int N>
 bool IsLocked(const Learner<N>& s, int index) {
   const Lit first = s.literals[s.clauses[index].start];
   return IsTrue(s, first) &&
-         s.reason[VarOf(first)] == Pack(Why::kClause, static_cast<uint64_t>(index));
+         s.reason[VarOf(first)] == Pack(Why::kClause, static_cast<uint32_t>(index));
 }
 
 // Drops half of the learned clauses, those that tie the most levels together
@@ -366,9 +372,9 @@ void Reduce(Learner<N>* s, bool all) {
   s->literalsUsed = used;
   s->clauseCount = kept;
   for (int t = 0; t < s->trailSize; ++t) {
-    uint64_t& why = s->reason[VarOf(s->trail[t])];
+    Reason& why = s->reason[VarOf(s->trail[t])];
     if (KindOf(why) == Why::kClause) {
-      why = Pack(Why::kClause, static_cast<uint64_t>(s->renumber[DataOf(why)]));
+      why = Pack(Why::kClause, static_cast<uint32_t>(s->renumber[DataOf(why)]));
     }
   }
   s->watches.Clear();
@@ -405,16 +411,16 @@ bool Propagate(Learner<N>* s) {
     const int digit = var % N;
     const uint32_t bit = uint32_t{1} << digit;
     if (!IsNegative(lit)) {
-      const uint64_t why = Pack(Why::kExcluded, static_cast<uint64_t>(var));
+      const Reason why = Pack(Why::kExcluded, static_cast<uint32_t>(var));
       for (uint32_t rest = s->domain[cell] & ~bit; rest != 0; rest &= rest - 1) {
         if (!Enqueue(s, Fails(cell * N + __builtin_ctz(rest)), why)) return false;
       }
       // The digit's other places in the cell's three units; a peer in two of
       // them is ruled out once, its bit gone from the second by then.
       for (int k = 0; k < 3; ++k) {
-        const int unit = tables.cellUnits[cell][k];
+        const int unit = s->links[cell][k].unit;
         const uint16_t* cells = tables.units[unit];
-        const uint32_t own = uint32_t{1} << s->position[cell][k];
+        const uint32_t own = uint32_t{1} << s->links[cell][k].place;
         for (uint32_t rest = s->places[unit][digit] & ~own; rest != 0;
              rest = s->places[unit][digit] & ~own) {
           if (!Enqueue(s, Fails(cells[__builtin_ctz(rest)] * N + digit), why)) return false;
@@ -434,7 +440,7 @@ bool Propagate(Learner<N>* s) {
         }
       }
       for (int k = 0; k < 3; ++k) {
-        const int unit = tables.cellUnits[cell][k];
+        const int unit = s->links[cell][k].unit;
         const uint32_t where = s->places[unit][digit];
         const uint16_t* cells = tables.units[unit];
         if (where == 0) {
@@ -445,7 +451,7 @@ bool Propagate(Learner<N>* s) {
         if (IsSingle(where)) {
           const int only = cells[__builtin_ctz(where)] * N + digit;
           if (s->value[Holds(only)] == kUnset &&
-              !Enqueue(s, Holds(only), Pack(Why::kOnlyPlace, static_cast<uint64_t>(unit)))) {
+              !Enqueue(s, Holds(only), Pack(Why::kOnlyPlace, static_cast<uint32_t>(unit)))) {
             return false;
           }
         }
@@ -470,7 +476,8 @@ void Backtrack(Learner<N>* s, int target) {
       const int digit = var % N;
       s->domain[cell] |= uint32_t{1} << digit;
       for (int k = 0; k < 3; ++k) {
-        s->places[s->tables->cellUnits[cell][k]][digit] |= uint32_t{1} << s->position[cell][k];
+        const auto link = s->links[cell][k];
+        s->places[link.unit][digit] |= uint32_t{1} << link.place;
       }
     }
     s->value[lit] = kUnset;
@@ -492,7 +499,7 @@ void Backtrack(Learner<N>* s, int target) {
 template <int N>
 int GroupByPlacement(Learner<N>* s, int size) {
   auto placementOf = [s](Lit q) {
-    const uint64_t why = s->reason[VarOf(q)];
+    const Reason why = s->reason[VarOf(q)];
     return KindOf(why) == Why::kExcluded ? static_cast<int>(DataOf(why)) : -1;
   };
   int counted = 0;
@@ -544,7 +551,7 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
     p = s->trail[t--];
     s->seen[VarOf(p)] = 0;
     if (--pending == 0) break;
-    const uint64_t why = s->reason[VarOf(p)];
+    const Reason why = s->reason[VarOf(p)];
     if (KindOf(why) == Why::kClause) s->clauses[DataOf(why)].activity += s->clauseBump;
     EachCause(*s, p, why, take);
   }
@@ -555,7 +562,7 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
   int kept = 1;
   for (int k = 1; k < size; ++k) {
     const Lit q = s->learned[k];
-    const uint64_t why = s->reason[VarOf(q)];
+    const Reason why = s->reason[VarOf(q)];
     const bool implied =
         KindOf(why) != Why::kDecision && EachCause(*s, Negation(q), why, [s](Lit cause) {
           const int var = VarOf(cause);
@@ -670,7 +677,9 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
     for (int k = 0; k < N; ++k) {
       const int cell = tables.units[u][k];
       for (int j = 0; j < 3; ++j) {
-        if (tables.cellUnits[cell][j] == u) s->position[cell][j] = static_cast<uint8_t>(k);
+        if (tables.cellUnits[cell][j] == u) {
+          s->links[cell][j] = {static_cast<uint8_t>(u), static_cast<uint8_t>(k)};
+        }
       }
       s->places[u][k] = 0;
     }
@@ -703,7 +712,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       s->cellPeak[c] = 0.0;
       if (open) {
         for (int k = 0; k < 3; ++k) {
-          s->places[tables.cellUnits[c][k]][d] |= uint32_t{1} << s->position[c][k];
+          s->places[s->links[c][k].unit][d] |= uint32_t{1} << s->links[c][k].place;
         }
       }
     }
@@ -723,7 +732,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       if (!IsSingle(where)) continue;
       const int var = tables.units[u][__builtin_ctz(where)] * N + d;
       if (s->value[Holds(var)] == kUnset &&
-          !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint64_t>(u)))) {
+          !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint32_t>(u)))) {
         return false;
       }
     }
@@ -739,7 +748,7 @@ bool Assert(Learner<N>* s, const Lit* lits, int size, int levels, bool permanent
   if (size == 1) return Enqueue(s, lits[0], Pack(Why::kDecision, 0));
   if (!MakeRoom(s, size)) return false;
   const int index = AddClause(s, lits, size, levels, permanent);
-  return Enqueue(s, lits[0], Pack(Why::kClause, static_cast<uint64_t>(index)));
+  return Enqueue(s, lits[0], Pack(Why::kClause, static_cast<uint32_t>(index)));
 }
 
 // Learns from the conflict in s->conflict, goes back to where the learned
