@@ -697,6 +697,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = masks[c] & GridShape<N>::kAll;
     s->domain[c] = m;
+    s->cellPeak[c] = 0.0;
     for (int d = 0; d < N; ++d) {
       const int var = c * N + d;
       const bool open = (m >> d & 1) != 0;
@@ -709,7 +710,6 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       s->seen[var] = 0;
       s->rulesOut[var] = 0;
       s->activity[var] = 0.0;
-      s->cellPeak[c] = 0.0;
       if (open) {
         for (int k = 0; k < 3; ++k) {
           s->places[s->links[c][k].unit][d] |= uint32_t{1} << s->links[c][k].place;
