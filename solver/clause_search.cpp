@@ -57,10 +57,13 @@ struct Watcher {
 };
 
 // Room for learned clauses: literals and clauses. When either runs short
-// half of the learned clauses go (Reduce).
+// half of the learned clauses go (Reduce). More room keeps more clauses on
+// the longest searches but makes every step slower: a 25x25 puzzle that
+// fills it took 15 % less time with half a million literals than with twice
+// that, for 7 % more steps.
 template <int N>
 struct Room {
-  static constexpr int kLiterals = N == 25 ? 1 << 20 : 1 << 18;
+  static constexpr int kLiterals = 1 << (N == 25 ? 19 : 18);
   static constexpr int kClauses = N == 25 ? 1 << 15 : 1 << 14;
   static_assert(kClauses <= 1 << 16, "a watcher names its clause in 16 bits");
 };
