@@ -93,7 +93,7 @@ struct Learner {
   // The value of each literal (not only of each variable), so that a look
   // at a literal is one load.
   uint8_t value[2 * kVars];
-  int32_t level[kVars];
+  uint16_t level[kVars];  // at most one level per cell
   Reason reason[kVars];
   Lit trail[kVars];
   int trailSize;
@@ -220,7 +220,7 @@ bool Enqueue(Learner<N>* s, Lit lit, Reason why) {
   }
   s->value[lit] = kTrue;
   s->value[Negation(lit)] = kFalse;
-  s->level[var] = s->decisionLevel;
+  s->level[var] = static_cast<uint16_t>(s->decisionLevel);
   s->reason[var] = why;
   s->trail[s->trailSize++] = lit;
   if (IsNegative(lit)) {

@@ -24,11 +24,11 @@ class WatchPool {
   void Push(int list, const Entry& entry) {
     Place& place = lists_[list];
     if (place.size == place.room) {
-      const int room = 2 * place.room + 4;
+      const int room = std::min(2 * place.room + 4, kMostInOne);
       if (used_ + room > kCapacity) Pack();
       std::copy(pool_ + place.start, pool_ + place.start + place.size, pool_ + used_);
       place.start = used_;
-      place.room = room;
+      place.room = static_cast<uint16_t>(room);
       used_ += room;
     }
     pool_[place.start + place.size++] = entry;
@@ -38,13 +38,14 @@ class WatchPool {
   int Size(int list) const { return lists_[list].size; }
   // Keeps the first `size` entries (the caller has moved the ones it keeps
   // to the front).
-  void Shorten(int list, int size) { lists_[list].size = size; }
+  void Shorten(int list, int size) { lists_[list].size = static_cast<uint16_t>(size); }
 
  private:
+  static_assert(kMostInOne <= 0xFFFF, "a list's size and room take 16 bits");
   struct Place {
     int32_t start;
-    int32_t size;
-    int32_t room;
+    uint16_t size;
+    uint16_t room;
   };
 
   // Moves every list to the front, each with room for no more than it holds.
