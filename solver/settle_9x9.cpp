@@ -8,6 +8,8 @@
 namespace {
 
 constexpr uint32_t kRow = 0x1FF;
+// A digit's four bands (settle_9x9.h) in one vector.
+using Bands = uint32_t __attribute__((vector_size(16)));
 // The nine cells of the first box of a band: three bits in each row.
 constexpr uint32_t kBoxCells = 0x1C0E07;
 // A 9-bit set of columns times this is the same columns in all three rows.
@@ -261,30 +263,19 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
     uint32_t changed = 0;
     for (;;) {
       // Per cell: whether it has one digit, two or more, and the bits of the
-      // digit's index (meaningful where it has one).
-      // Two bands to a word: the same operations on half as many words.
-      uint64_t wide[6][2];
-      for (int k = 0; k < 2; ++k) {
-        uint64_t x[9];
-        for (int d = 0; d < 9; ++d) std::memcpy(&x[d], &s->places[d][2 * k], sizeof x[d]);
-        uint64_t one = 0;
-        uint64_t two = 0;
-        for (int d = 0; d < 9; ++d) {
-          two |= one & x[d];
-          one |= x[d];
-        }
-        wide[0][k] = one;
-        wide[1][k] = two;
-        wide[2][k] = x[1] | x[3] | x[5] | x[7];
-        wide[3][k] = x[2] | x[3] | x[6] | x[7];
-        wide[4][k] = x[4] | x[5] | x[6] | x[7];
-        wide[5][k] = x[8];
+      // digit's index (meaningful where it has one); all four bands at once.
+      Bands x[9];
+      for (int d = 0; d < 9; ++d) std::memcpy(&x[d], s->places[d], sizeof x[d]);
+      Bands one = x[0];
+      Bands two = {0, 0, 0, 0};
+      for (int d = 1; d < 9; ++d) {
+        two |= one & x[d];
+        one |= x[d];
       }
-      uint32_t lanes[6][4];
-      std::memcpy(lanes, wide, sizeof lanes);
-      const uint32_t* once = lanes[0];
-      const uint32_t* twice = lanes[1];
-      const uint32_t(*index)[4] = lanes + 2;
+      const Bands index[4] = {x[1] | x[3] | x[5] | x[7], x[2] | x[3] | x[6] | x[7],
+                              x[4] | x[5] | x[6] | x[7], x[8]};
+      const Bands once = one;
+      const Bands twice = two;
       uint32_t single[3];
       for (int b = 0; b < 3; ++b) {
         if (once[b] != kBand9) {
