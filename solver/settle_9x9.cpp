@@ -266,16 +266,14 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
       // digit's index (meaningful where it has one); all four bands at once.
       Bands x[9];
       for (int d = 0; d < 9; ++d) std::memcpy(&x[d], s->places[d], sizeof x[d]);
-      Bands one = x[0];
-      Bands two = {0, 0, 0, 0};
+      Bands once = x[0];
+      Bands twice = {0, 0, 0, 0};
       for (int d = 1; d < 9; ++d) {
-        two |= one & x[d];
-        one |= x[d];
+        twice |= once & x[d];
+        once |= x[d];
       }
       const Bands index[4] = {x[1] | x[3] | x[5] | x[7], x[2] | x[3] | x[6] | x[7],
                               x[4] | x[5] | x[6] | x[7], x[8]};
-      const Bands once = one;
-      const Bands twice = two;
       uint32_t single[3];
       for (int b = 0; b < 3; ++b) {
         if (once[b] != kBand9) {
