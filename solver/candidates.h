@@ -46,13 +46,5 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v);
 // Rules digit v out for (x, y).
 void RuleOut(int x, int y, int v);
 
-// Number of set bits; portable builds have no population-count instruction,
-// and this beats the library's out-of-line fallback.
-inline int CountBits(uint32_t mask) {
-  mask = mask - ((mask >> 1) & 0x55555555u);
-  mask = (mask & 0x33333333u) + ((mask >> 2) & 0x33333333u);
-  return static_cast<int>((((mask + (mask >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
-}
-
 // Re-reads the mirror from board.eliminated and board.fixed.
 void ReadCandidateTable();

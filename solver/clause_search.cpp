@@ -197,15 +197,6 @@ bool EachCause(const Learner<N>& s, Lit lit, Reason why, Visit visit) {
   return true;
 }
 
-// Appends the false literals that, by the reason `why`, force `lit`.
-template <int N>
-void Explain(const Learner<N>& s, Lit lit, Reason why, Lit* out, int* size) {
-  EachCause(s, lit, why, [&](Lit cause) {
-    out[(*size)++] = cause;
-    return true;
-  });
-}
-
 // Gives `lit` its value at the current level; false, with the conflict
 // recorded, when it already has the other one.
 template <int N>
@@ -213,9 +204,13 @@ bool Enqueue(Learner<N>* s, Lit lit, Reason why) {
   const int var = VarOf(lit);
   if (s->value[lit] != kUnset) {
     if (s->value[lit] == kTrue) return true;
+    // The conflict: lit and the false literals that, by `why`, force it.
     s->conflictSize = 0;
     s->conflict[s->conflictSize++] = lit;
-    Explain(*s, lit, why, s->conflict, &s->conflictSize);
+    EachCause(*s, lit, why, [s](Lit cause) {
+      s->conflict[s->conflictSize++] = cause;
+      return true;
+    });
     return false;
   }
   s->value[lit] = kTrue;

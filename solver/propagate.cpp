@@ -1,5 +1,6 @@
 #include "solver/propagate.h"
 
+#include "solver/bit_grid.h"
 #include "solver/board.h"
 #include "solver/candidates.h"
 #include "solver/geometry.h"
@@ -16,8 +17,6 @@ namespace {
 
 uint32_t LowBits(int count) { return (uint32_t{1} << count) - 1; }
 
-int Count(uint32_t mask) { return CountBits(mask); }
-
 int Lowest(uint32_t mask) { return __builtin_ctz(mask); }
 
 // Places i of a box's walk that lie in its column 0: 0, n, 2n, ...
@@ -33,7 +32,7 @@ bool BoxRule(WindowHandle window, int k, int v) {
   const int nb = board.boxSize;
   const CellPos origin = BoxOrigin(k);
   const uint32_t places = candidates.boxPlaces[k][v];
-  const int m = Count(places);
+  const int m = CountOf(places);
   if (m == 1) {
     const int j = Lowest(places);
     return PlaceDigit(window, origin.x + j % nb, origin.y + j / nb, v);
@@ -62,7 +61,7 @@ bool BoxRule(WindowHandle window, int k, int v) {
 bool RowRule(WindowHandle window, int k, int v) {
   const int nb = board.boxSize;
   const uint32_t places = candidates.rowPlaces[k][v];
-  const int m = Count(places);
+  const int m = CountOf(places);
   if (m == 1) return PlaceDigit(window, Lowest(places), k, v);
   if (m < 2 || m > nb) return false;
   const int band = Lowest(places) / nb;
@@ -80,7 +79,7 @@ bool RowRule(WindowHandle window, int k, int v) {
 // Hidden single in column k; columns have no claiming rule.
 bool ColumnRule(WindowHandle window, int k, int v) {
   const uint32_t places = candidates.columnPlaces[k][v];
-  if (Count(places) == 1) return PlaceDigit(window, k, Lowest(places), v);
+  if (CountOf(places) == 1) return PlaceDigit(window, k, Lowest(places), v);
   return false;
 }
 

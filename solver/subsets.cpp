@@ -1,5 +1,6 @@
 #include "solver/subsets.h"
 
+#include "solver/bit_grid.h"
 #include "solver/board.h"
 #include "solver/candidates.h"
 
@@ -80,7 +81,7 @@ void ColumnSubsetElimination(int x, int y, int s) {
 
 void CellSubsetCheck(int x, int y) {
   if (board.fixed[x][y] != 0) return;
-  const int s = CountBits(candidates.candidateMask[x][y]);
+  const int s = CountOf(candidates.candidateMask[x][y]);
   if (s == 0 || s == 1 || s == board.boxSize) return;
   RowSubsetElimination(x, y, s);
   ColumnSubsetElimination(x, y, s);
