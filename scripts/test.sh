@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of Corvana: the native core and command-line tests, the same
-# under AddressSanitizer with UBSan, the worker protocol under ThreadSanitizer,
-# then the Windows program under Wine. Installs what it needs first.
+# under AddressSanitizer with UBSan, the worker protocol and the racing count
+# under ThreadSanitizer, then the Windows program under Wine. Installs what it
+# needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -23,10 +24,12 @@ echo "== AddressSanitizer + UBSan"
 build build-asan -DCORVANA_SANITIZE=address,undefined
 CORVANA_EQUIVALENCE_SCALE=0.2 ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 900
 
-echo "== ThreadSanitizer: the worker protocol"
+echo "== ThreadSanitizer: the worker protocol and the two searches racing on a count"
 build build-tsan -DCORVANA_SANITIZE=thread
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
   --timeout 900 -L worker
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
+  --timeout 900 -R '^Clause(Lane|Race)[.]|^ClauseSearch[.]ProvesTheHardPuzzle'
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== the Windows program under Wine"

@@ -1,9 +1,15 @@
 #include "solver/clause_search.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <iterator>
+#include <random>
+#include <system_error>
+#include <thread>
 
 #include "solver/bit_grid.h"
+#include "solver/clause_lane.h"
 #include "solver/watch_pool.h"
 
 namespace {
@@ -60,11 +66,11 @@ struct Watcher {
 // half of the learned clauses go (Reduce). More room keeps more clauses on
 // the longest searches but makes every step slower: a 25x25 puzzle that
 // fills it took 15 % less time with half a million literals than with twice
-// that, for 7 % more steps.
-template <int N>
+// that, for 7 % more steps, and as little with a quarter of a million. Two
+// searches may race (Race below), each with its own room.
 struct Room {
-  static constexpr int kLiterals = 1 << (N == 25 ? 19 : 18);
-  static constexpr int kClauses = N == 25 ? 1 << 15 : 1 << 14;
+  static constexpr int kLiterals = 1 << 18;
+  static constexpr int kClauses = 1 << 14;
   static_assert(kClauses <= 1 << 16, "a watcher names its clause in 16 bits");
 };
 
@@ -78,8 +84,21 @@ constexpr double kActivityGrowth = 1.0 / 0.99;
 constexpr float kClauseGrowth = 1.0f / 0.999f;
 
 template <int N>
+struct Race;
+
+template <int N>
 struct Learner {
   static constexpr int kCells = GridShape<N>::kCells;
+
+  // Set while this search races another on the same count (else null): the
+  // race, this search's side in it (0 or 1), where it is in the other
+  // side's lane, and whether it has a solution and now proves there is no
+  // other.
+  Race<N>* race;
+  int side;
+  uint32_t taken;
+  bool proving;
+
   static constexpr int kVars = kCells * N;
   static constexpr int kUnits = GridShape<N>::kUnits;
 
@@ -110,13 +129,13 @@ struct Learner {
   // The highest activity of any variable of each cell.
   double cellPeak[kCells];
 
-  Lit literals[Room<N>::kLiterals];
+  Lit literals[Room::kLiterals];
   int literalsUsed;
-  ClauseInfo clauses[Room<N>::kClauses];
+  ClauseInfo clauses[Room::kClauses];
   int clauseCount;
   // The clauses watching each literal, looked at when it turns false: two
   // literals each, a literal at most once each.
-  WatchPool<Watcher, 2 * kVars, 2 * Room<N>::kClauses, Room<N>::kClauses> watches;
+  WatchPool<Watcher, 2 * kVars, 2 * Room::kClauses, Room::kClauses> watches;
   float clauseBump;
 
   // Conflict analysis: the violated clause's literals (all false), the
@@ -132,12 +151,45 @@ struct Learner {
   uint32_t levelMark[kCells + 1];
   uint32_t markRound;
   uint8_t scratch[kCells];  // a second solution's digits
-  int32_t order[Room<N>::kClauses];
-  int32_t renumber[Room<N>::kClauses];
+  int32_t order[Room::kClauses];
+  int32_t renumber[Room::kClauses];
+};
+
+// Two learners: the second races the first on long counts.
+template <int N>
+Learner<N> learners[2];
+
+// Two searches on one count, on two threads: the first to answer ends both.
+// Each hands the other its short learned clauses, so that the two together
+// refute the boards without a solution faster than either alone. The first
+// solution either side finds is the race's: the other side takes it over and
+// helps prove there is no other, or, having found a different one at the
+// same time, answers "several". A clause learned while proving relies on the
+// clause that excludes that solution; it is tagged, and a side takes it only
+// while it proves the same.
+template <int N>
+struct Race {
+  ClauseLane lanes[2];  // lanes[i]: the clauses side i learned
+  std::atomic<int32_t> over;
+  std::atomic<int32_t> winner;
+  // The side whose solution is the race's (-1: none yet), and that solution
+  // with the clause "not all of the decisions that led to it", in place
+  // once `published` is set.
+  std::atomic<int32_t> finder;
+  std::atomic<bool> published;
+  uint8_t solution[GridShape<N>::kCells];
+  Lit blocking[GridShape<N>::kCells];
+  int blockingSize;
+  const uint32_t* masks;
+  const std::atomic<int32_t>* stopRequested;
+  std::thread second;
+  QueryOutcome secondOutcome;
+  int64_t secondSteps;
+  uint8_t secondWitness[GridShape<N>::kCells];
 };
 
 template <int N>
-Learner<N> learner;
+Race<N> race;
 
 template <int N>
 inline bool IsFalse(const Learner<N>& s, Lit lit) {
@@ -384,8 +436,7 @@ void Reduce(Learner<N>* s, bool all) {
 template <int N>
 bool MakeRoom(Learner<N>* s, int size) {
   auto fits = [&] {
-    return s->clauseCount < Room<N>::kClauses &&
-           s->literalsUsed + kHeader + size <= Room<N>::kLiterals;
+    return s->clauseCount < Room::kClauses && s->literalsUsed + kHeader + size <= Room::kLiterals;
   };
   if (fits()) return true;
   Reduce(s, false);
@@ -486,6 +537,27 @@ void Backtrack(Learner<N>* s, int target) {
   s->decisionLevel = target;
 }
 
+// How many decision levels a clause's literals lie on, the unset ones
+// counted as one more.
+template <int N>
+int LevelsOf(Learner<N>* s, const Lit* lits, int size) {
+  ++s->markRound;
+  int levels = 0;
+  bool unset = false;
+  for (int k = 0; k < size; ++k) {
+    if (s->value[lits[k]] == kUnset) {
+      unset = true;
+      continue;
+    }
+    const int l = s->level[VarOf(lits[k])];
+    if (s->levelMark[l] != s->markRound) {
+      s->levelMark[l] = s->markRound;
+      ++levels;
+    }
+  }
+  return levels + (unset ? 1 : 0);
+}
+
 // Several "this digit" literals of a learned clause that one placement
 // ruled out give way to "not that placement": the placement and each of them
 // exclude each other, so the new clause follows from the old. It is shorter,
@@ -579,15 +651,7 @@ int Analyze(Learner<N>* s, int* backLevel, int* levels) {
     std::swap(s->learned[1], s->learned[highest]);
     *backLevel = s->level[VarOf(s->learned[1])];
   }
-  ++s->markRound;
-  *levels = 0;
-  for (int k = 0; k < size; ++k) {
-    const int l = s->level[VarOf(s->learned[k])];
-    if (s->levelMark[l] != s->markRound) {
-      s->levelMark[l] = s->markRound;
-      ++*levels;
-    }
-  }
+  *levels = LevelsOf(s, s->learned, size);
   return size;
 }
 
@@ -770,6 +834,9 @@ bool Learn(Learner<N>* s, bool* full) {
     *full = true;
     return false;
   }
+  if (s->race != nullptr && size <= ClauseLane::kMostLiterals) {
+    s->race->lanes[s->side].Put(s->proving ? 1 : 0, s->learned, size);
+  }
   s->bump *= kActivityGrowth;
   s->clauseBump *= kClauseGrowth;
   if (s->clauseBump > 1e20f) {
@@ -780,18 +847,112 @@ bool Learn(Learner<N>* s, bool* full) {
 }
 
 // The decisions that led to the solution on the board lead to it alone: the
-// clause "not all of them" leaves every other solution, and going back one
-// level it forces the last decision's opposite. False when there is no room.
+// clause "not all of them" (the latest first) leaves every other solution.
+// Writes it to `blocking`; returns its size.
+template <int N>
+int BlockingClause(const Learner<N>& s, Lit* blocking) {
+  const int levels = s.decisionLevel;
+  for (int l = levels - 1; l >= 0; --l) {
+    blocking[levels - 1 - l] = Negation(s.trail[s.levelStart[l]]);
+  }
+  return levels;
+}
+
+// Adds the blocking clause of the solution on the board; going back one
+// level, it forces the last decision's opposite. False when there is no room.
 template <int N>
 bool BlockSolution(Learner<N>* s) {
-  Lit blocking[GridShape<N>::kCells + 1];
-  const int levels = s->decisionLevel;
-  for (int l = levels - 1; l >= 0; --l) {
-    blocking[levels - 1 - l] = Negation(s->trail[s->levelStart[l]]);
-  }
+  Lit blocking[GridShape<N>::kCells];
+  const int levels = BlockingClause(*s, blocking);
   Backtrack(s, levels - 1);
   return Assert(s, blocking, levels, levels, true);
 }
+
+// ---- racing ----------------------------------------------------------------
+
+// Conflicts a count goes through alone before a second search joins it:
+// shorter counts are not worth a thread.
+constexpr int64_t kRaceAfter = 500;
+
+// Adds a clause from the other side. It may be satisfied, force a literal or
+// be violated where the search stands; the search goes back as far as it
+// must for the clause to be watched as if it had been there all along.
+template <int N>
+void Adopt(Learner<N>* s, Lit* lits, int size) {
+  // Literals false from the root drop out; one true there leaves nothing.
+  int n = 0;
+  for (int k = 0; k < size; ++k) {
+    const Lit lit = lits[k];
+    if (s->value[lit] != kUnset && s->level[VarOf(lit)] == 0) {
+      if (s->value[lit] == kTrue) return;
+      continue;
+    }
+    lits[n++] = lit;
+  }
+  // Violated from the root: the other side ends the count itself.
+  if (n == 0) return;
+  if (n == 1) {
+    Backtrack(s, 0);
+    Enqueue(s, lits[0], Pack(Why::kDecision, 0));
+    return;
+  }
+  // Unset and true literals first, then the false ones, latest level first.
+  auto rank = [s](Lit lit) {
+    return IsFalse(*s, lit) ? static_cast<int>(s->level[VarOf(lit)]) : GridShape<N>::kCells + 1;
+  };
+  std::sort(lits, lits + n, [&](Lit a, Lit b) { return rank(a) > rank(b); });
+  const int levels = LevelsOf(s, lits, n);
+  if (!IsFalse(*s, lits[1])) {
+    if (MakeRoom(s, n)) AddClause(s, lits, n, levels, false);
+    return;
+  }
+  const int below = s->level[VarOf(lits[1])];
+  if (IsTrue(*s, lits[0]) && s->level[VarOf(lits[0])] <= below) {
+    if (MakeRoom(s, n)) AddClause(s, lits, n, levels, false);
+    return;
+  }
+  // Violated with two literals of one level: left for the search to meet.
+  if (IsFalse(*s, lits[0]) && s->level[VarOf(lits[0])] == below) return;
+  // lits[0] is forced from level `below` on.
+  Backtrack(s, below);
+  if (!MakeRoom(s, n)) return;
+  const int index = AddClause(s, lits, n, levels, false);
+  Enqueue(s, lits[0], Pack(Why::kClause, static_cast<uint32_t>(index)));
+}
+
+// Adds the clauses the other side learned since the last look.
+template <int N>
+void TakeShared(Learner<N>* s) {
+  s->race->lanes[1 - s->side].TakeNew(&s->taken, [s](int tag, Lit* lits, int size) {
+    if (tag == 0 || s->proving) Adopt(s, lits, size);
+  });
+}
+
+// Whether the other side has found a solution while this one still looks.
+template <int N>
+bool OtherSolved(const Learner<N>& s) {
+  return !s.proving && s.race->published.load(std::memory_order_acquire);
+}
+
+template <int N>
+bool Outrun(const Learner<N>& s) {
+  return s.race != nullptr && s.race->over.load(std::memory_order_relaxed) != 0;
+}
+
+// Ends the race when `outcome` answers the count and the other side has not
+// answered first.
+template <int N>
+void Claim(Race<N>* r, int side, QueryOutcome outcome) {
+  if (outcome != QueryOutcome::kFound && outcome != QueryOutcome::kNone &&
+      outcome != QueryOutcome::kSeveral) {
+    return;
+  }
+  int32_t none = -1;
+  if (r->winner.compare_exchange_strong(none, side)) r->over.store(1);
+}
+
+template <int N>
+void StartSecond(Race<N>* r);
 
 // What one call spends, counted as search steps, and when the learned
 // clauses are next cleaned up.
@@ -812,12 +973,18 @@ QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& co
   for (;;) {
     if (!Propagate(s)) {
       ++effort->conflicts;
-      if (StopRequested(context)) return QueryOutcome::kStopped;
+      if (StopRequested(context) || Outrun(*s)) return QueryOutcome::kStopped;
       if (conflictBudget > 0 && effort->conflicts > conflictBudget) {
         return QueryOutcome::kOverBudget;
       }
       bool full = false;
       if (!Learn(s, &full)) return full ? QueryOutcome::kOverBudget : QueryOutcome::kNone;
+      if (s->race != nullptr) {
+        TakeShared(s);
+        // Count takes the other side's solution and proves it the only one.
+        if (OtherSolved(*s)) return QueryOutcome::kStopped;
+        if (s->side == 0 && effort->conflicts == kRaceAfter) StartSecond(s->race);
+      }
       continue;
     }
     if (effort->conflicts >= effort->nextReduce) {
@@ -825,7 +992,7 @@ QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& co
           effort->conflicts + kFirstReduce + kReduceGrowth * (effort->conflicts / kFirstReduce);
       Reduce(s, false);
     }
-    if (StopRequested(context)) return QueryOutcome::kStopped;
+    if (StopRequested(context) || Outrun(*s)) return QueryOutcome::kStopped;
     int var = -1;
     if (s->decisionLevel == 0 && assumption != kNoLit && !IsTrue(*s, assumption)) {
       if (IsFalse(*s, assumption)) return QueryOutcome::kNone;
@@ -855,22 +1022,91 @@ bool Settle(Learner<N>* s, Lit lit) {
   return Propagate(s);
 }
 
-}  // namespace
+enum class Taken { kToProve, kOnlyOne, kNoRoom };
 
+// The other side's solution is a solution here too: this side takes it as
+// its own, with the clause that excludes it, and goes on to prove there is no
+// other (kToProve), or finds that its facts already leave no other (kOnlyOne).
 template <int N>
-QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
-                        uint8_t* witness) {
-  Learner<N>& s = learner<N>;
+Taken TakeOthersSolution(Learner<N>* s, uint8_t* witness) {
+  const Race<N>& r = *s->race;
+  std::memcpy(witness, r.solution, GridShape<N>::kCells);
+  Lit blocking[GridShape<N>::kCells];
+  int n = 0;
+  Backtrack(s, 0);
+  // A decision of the other side that is a fact here leaves the clause.
+  for (int k = 0; k < r.blockingSize; ++k) {
+    if (!IsFalse(*s, r.blocking[k])) blocking[n++] = r.blocking[k];
+  }
+  s->proving = true;
+  if (n == 0) return Taken::kOnlyOne;
+  if (n == 1) {
+    Enqueue(s, blocking[0], Pack(Why::kDecision, 0));
+  } else {
+    if (!MakeRoom(s, n)) return Taken::kNoRoom;
+    AddClause(s, blocking, n, n, true);
+  }
+  return Taken::kToProve;
+}
+
+// This side found `witness`. Unless the other side found one first, it
+// becomes the race's solution (true). If the other side did, and its
+// solution is another, there are two (false).
+template <int N>
+bool Publish(Learner<N>* s, const uint8_t* witness) {
+  Race<N>& r = *s->race;
+  int32_t none = -1;
+  if (r.finder.compare_exchange_strong(none, s->side)) {
+    r.blockingSize = BlockingClause(*s, r.blocking);
+    std::memcpy(r.solution, witness, GridShape<N>::kCells);
+    r.published.store(true, std::memory_order_release);
+    return true;
+  }
+  // The other side is writing it out, if it has not yet.
+  while (!r.published.load(std::memory_order_acquire)) std::this_thread::yield();
+  return std::memcmp(r.solution, witness, GridShape<N>::kCells) == 0;
+}
+
+// CountToTwo on one learner, alone or on its side of a race.
+template <int N>
+QueryOutcome Count(Learner<N>* s, const uint32_t* masks, const EngineContext& context,
+                   int64_t conflictBudget, uint8_t* witness) {
   Effort effort;
   auto finish = [&](QueryOutcome outcome) {
     *context.steps += effort.conflicts + effort.decisions;
     return outcome;
   };
-  if (!Load(&s, masks)) return finish(QueryOutcome::kNone);
-  const QueryOutcome first = FindSolution(&s, kNoLit, context, conflictBudget, &effort, witness);
-  if (first != QueryOutcome::kFound || s.decisionLevel == 0) return finish(first);
-  if (!BlockSolution(&s)) return finish(QueryOutcome::kOverBudget);
-  switch (FindSolution(&s, kNoLit, context, conflictBudget, &effort, s.scratch)) {
+  s->taken = 0;
+  s->proving = false;
+  if (!Load(s, masks)) return finish(QueryOutcome::kNone);
+  if (s->race != nullptr && s->side == 1) {
+    // The second side starts from other choices, not to retrace the first.
+    std::mt19937 rng(1);
+    std::uniform_real_distribution<double> tiny(0.0, 1e-3);
+    for (int v = 0; v < Learner<N>::kVars; ++v) {
+      s->activity[v] = tiny(rng);
+      s->cellPeak[v / N] = std::max(s->cellPeak[v / N], s->activity[v]);
+    }
+  }
+  const QueryOutcome first = FindSolution(s, kNoLit, context, conflictBudget, &effort, witness);
+  if (first == QueryOutcome::kStopped && s->race != nullptr && !StopRequested(context) &&
+      !Outrun(*s) && OtherSolved(*s)) {
+    switch (TakeOthersSolution(s, witness)) {
+      case Taken::kOnlyOne:
+        return finish(QueryOutcome::kFound);
+      case Taken::kNoRoom:
+        return finish(QueryOutcome::kOverBudget);
+      case Taken::kToProve:
+        break;
+    }
+  } else {
+    if (first != QueryOutcome::kFound || s->decisionLevel == 0) return finish(first);
+    // Published before any clause that relies on excluding it.
+    if (s->race != nullptr && !Publish(s, witness)) return finish(QueryOutcome::kSeveral);
+    s->proving = true;
+    if (!BlockSolution(s)) return finish(QueryOutcome::kOverBudget);
+  }
+  switch (FindSolution(s, kNoLit, context, conflictBudget, &effort, s->scratch)) {
     case QueryOutcome::kFound:
       return finish(QueryOutcome::kSeveral);
     case QueryOutcome::kNone:
@@ -883,10 +1119,66 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
 }
 
 template <int N>
+void StartSecond(Race<N>* r) {
+  try {
+    r->second = std::thread([r] {
+      const EngineContext context{r->stopRequested, &r->secondSteps};
+      r->secondOutcome = Count(&learners<N>[1], r -> masks, context, 0, r -> secondWitness);
+      Claim(r, 1, r->secondOutcome);
+    });
+  } catch (const std::system_error&) {
+    // No second thread: the first search goes on alone.
+  }
+}
+
+}  // namespace
+
+// A long count races a second search on another processor, if there is one;
+// the answer is the same whichever side gives it.
+template <int N>
+QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                        uint8_t* witness) {
+  Learner<N>* first = &learners<N>[0];
+  first->race = nullptr;
+  if (conflictBudget != 0 || std::thread::hardware_concurrency() < 2) {
+    return Count(first, masks, context, conflictBudget, witness);
+  }
+  Race<N>& r = race<N>;
+  for (int side = 0; side < 2; ++side) {
+    r.lanes[side].Clear();
+    learners<N>[side].race = &r;
+    learners<N>[side].side = side;
+  }
+  r.over.store(0);
+  r.winner.store(-1);
+  r.finder.store(-1);
+  r.published.store(false);
+  r.masks = masks;
+  r.stopRequested = context.stopRequested;
+  r.secondOutcome = QueryOutcome::kStopped;
+  r.secondSteps = 0;
+  const QueryOutcome outcome = Count(first, masks, context, 0, witness);
+  Claim(&r, 0, outcome);
+  if (r.second.joinable()) {
+    // Without an answer of its own (its clauses filled their room) the first
+    // side waits for the second's.
+    r.second.join();
+    *context.steps += r.secondSteps;
+  }
+  first->race = nullptr;
+  if (r.winner.load() == 1) {
+    std::memcpy(witness, r.secondWitness, GridShape<N>::kCells);
+    return r.secondOutcome;
+  }
+  return outcome;
+}
+
+template <int N>
 QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
                                 uint8_t* best) {
   constexpr int kCells = GridShape<N>::kCells;
-  Learner<N>& s = learner<N>;
+  Learner<N>& s = learners<N>[0];
+  s.race = nullptr;
   Effort effort;
   auto finish = [&](QueryOutcome outcome) {
     *context.steps += effort.conflicts + effort.decisions;

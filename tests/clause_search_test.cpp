@@ -3,16 +3,20 @@
 // the one solution itself when there is one, a true solution of the clues
 // otherwise. Also the hard 25x25 puzzle, the stop request and the budget, the
 // decision scan's mask filter and the pool that holds the lists of watchers.
+#include "solver/clause_search.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <numeric>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "solver/bit_grid.h"
-#include "solver/clause_search.h"
+#include "solver/clause_lane.h"
 #include "solver/oracle.h"
 #include "solver/watch_pool.h"
 #include "tests/search_data.h"
@@ -300,6 +304,134 @@ TEST(WatchPool, KeepsEveryListThroughMovesAndPacking) {
     for (int l = 0; l < kLists; ++l) ASSERT_EQ(contents(l), model[l]) << "step " << step;
   }
   EXPECT_GT(next, 1000);
+}
+
+// ---- two searches racing on one count ---------------------------------------
+
+// Test clause k: 2 to 32 literals that tell k, its size and its tag, so that
+// a clause taken torn or from the wrong place shows.
+std::vector<uint16_t> NumberedClause(uint32_t k) {
+  std::vector<uint16_t> literals(2 + k % (ClauseLane::kMostLiterals - 1));
+  literals[0] = static_cast<uint16_t>(k & 0xFFFF);
+  literals[1] = static_cast<uint16_t>(k >> 16);
+  for (size_t i = 2; i < literals.size(); ++i) literals[i] = static_cast<uint16_t>(k * 7 + i);
+  return literals;
+}
+
+void PutNumbered(ClauseLane* lane, uint32_t k) {
+  const std::vector<uint16_t> literals = NumberedClause(k);
+  lane->Put(static_cast<int>(k % 2), literals.data(), static_cast<int>(literals.size()));
+}
+
+// Takes what is new in the lane into `taken` as clause numbers; false when a
+// clause is not one that was put.
+bool TakeNumbered(const ClauseLane& lane, uint32_t* read, std::vector<uint32_t>* taken) {
+  bool whole = true;
+  lane.TakeNew(read, [&](int tag, uint16_t* literals, int size) {
+    const uint32_t k = literals[0] | static_cast<uint32_t>(size > 1 ? literals[1] : 0) << 16;
+    whole = whole && tag == static_cast<int>(k % 2) &&
+            std::vector<uint16_t>(literals, literals + size) == NumberedClause(k);
+    taken->push_back(k);
+  });
+  return whole;
+}
+
+TEST(ClauseLane, HandsOverEveryClauseOnceInOrder) {
+  static ClauseLane lane;
+  lane.Clear();
+  uint32_t read = 0;
+  std::vector<uint32_t> taken;
+  for (uint32_t k = 0; k < 500; ++k) {
+    PutNumbered(&lane, k);
+    if (k % 7 == 6) {
+      ASSERT_TRUE(TakeNumbered(lane, &read, &taken));
+    }
+  }
+  ASSERT_TRUE(TakeNumbered(lane, &read, &taken));
+  ASSERT_TRUE(TakeNumbered(lane, &read, &taken));
+  std::vector<uint32_t> expected(500);
+  std::iota(expected.begin(), expected.end(), 0u);
+  EXPECT_EQ(taken, expected);
+}
+
+// A reader a whole ring behind drops what it missed, never reads a clause
+// torn, and takes what comes after.
+TEST(ClauseLane, AReaderFarBehindDropsWhatItMissed) {
+  static ClauseLane lane;
+  lane.Clear();
+  constexpr uint32_t kPut = 6000;  // about three rings
+  for (uint32_t k = 0; k < kPut; ++k) PutNumbered(&lane, k);
+  uint32_t read = 0;
+  std::vector<uint32_t> taken;
+  ASSERT_TRUE(TakeNumbered(lane, &read, &taken));
+  EXPECT_TRUE(taken.empty());
+  for (uint32_t k = kPut; k < kPut + 10; ++k) PutNumbered(&lane, k);
+  ASSERT_TRUE(TakeNumbered(lane, &read, &taken));
+  std::vector<uint32_t> expected(10);
+  std::iota(expected.begin(), expected.end(), kPut);
+  EXPECT_EQ(taken, expected);
+}
+
+TEST(ClauseLane, AReaderOnAnotherThreadTakesOnlyWholeClauses) {
+  static ClauseLane lane;
+  lane.Clear();
+  constexpr uint32_t kPut = 200000;
+  std::thread writer([] {
+    for (uint32_t k = 0; k < kPut; ++k) PutNumbered(&lane, k);
+  });
+  uint32_t read = 0;
+  std::vector<uint32_t> taken;
+  bool whole = true;
+  while (taken.empty() || taken.back() != kPut - 1)
+    whole = TakeNumbered(lane, &read, &taken) && whole;
+  writer.join();
+  EXPECT_TRUE(whole);
+  EXPECT_TRUE(std::is_sorted(taken.begin(), taken.end()));
+  EXPECT_EQ(std::adjacent_find(taken.begin(), taken.end()), taken.end());
+}
+
+// Counts long enough for a second search to join the first on a machine with
+// two processors: the answer is the one search's, whichever side gives it.
+// (The one-solution case is the hard puzzle above.)
+TEST(ClauseRace, AnswersSeveralAndNoneAsOneSearchWould) {
+  const std::vector<int> clues = ReadHard(0);
+  const std::vector<int> solution = ReadHard(1);
+  // A minimal puzzle less one clue has more than one solution.
+  std::vector<int> fewer = clues;
+  ASSERT_NE(fewer[9], 0);
+  fewer[9] = 0;
+  const Masks<25> fewerMasks = MasksOf<25>(fewer);
+  const Count several = ByClauses<25>(fewerMasks);
+  ASSERT_EQ(several.outcome, QueryOutcome::kSeveral);
+  EXPECT_TRUE(IsSolution<25>(fewerMasks, several.witness.data()));
+  // A clue the solution does not have, on a cell none of whose peers has it.
+  std::vector<int> wrong = clues;
+  ASSERT_EQ(wrong[111], 0);
+  ASSERT_NE(solution[111], 19);
+  wrong[111] = 19;
+  EXPECT_EQ(ByClauses<25>(MasksOf<25>(wrong)).outcome, QueryOutcome::kNone);
+}
+
+TEST(ClauseRace, EndsBothSidesOnAStopRequest) {
+  const std::vector<std::vector<int>> hardest = ReadPuzzles("search_hardest_25x25.txt");
+  ASSERT_EQ(hardest.size(), 1u);
+  const Masks<25> masks = MasksOf<25>(hardest[0]);
+  std::atomic<int32_t> stopRequested(0);
+  int64_t steps = 0;
+  std::vector<uint8_t> witness(625);
+  const EngineContext context{&stopRequested, &steps};
+  // Long enough into the search for the second side to have joined.
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    stopRequested.store(1);
+  });
+  EXPECT_EQ(CountToTwo<25>(masks.data(), context, 0, witness.data()), QueryOutcome::kStopped);
+  stopper.join();
+  // Nothing of the stopped race is left for the next count.
+  const Count next = ByClauses<25>(MasksOf<25>(ReadHard(0)));
+  ASSERT_EQ(next.outcome, QueryOutcome::kFound);
+  const std::vector<int> solution = ReadHard(1);
+  EXPECT_EQ(std::vector<int>(next.witness.begin(), next.witness.end()), solution);
 }
 
 }  // namespace
