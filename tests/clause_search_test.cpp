@@ -2,7 +2,8 @@
 // random boards of both larger sizes: the same answer (none, one, several),
 // the one solution itself when there is one, a true solution of the clues
 // otherwise. Also the hard 25x25 puzzle, the stop request and the budget, the
-// decision scan's mask filter and the pool that holds the lists of watchers.
+// decision scan's mask filter, the pool that holds the lists of watchers, and
+// two searches racing on a count with the ring between them.
 #include "solver/clause_search.h"
 
 #include <gtest/gtest.h>
