@@ -182,7 +182,6 @@ struct Race {
   int blockingSize;
   const uint32_t* masks;
   const std::atomic<int32_t>* stopRequested;
-  std::thread second;
   QueryOutcome secondOutcome;
   int64_t secondSteps;
   uint8_t secondWitness[GridShape<N>::kCells];
@@ -190,6 +189,11 @@ struct Race {
 
 template <int N>
 Race<N> race;
+
+// The second side's thread. It is never destroyed, so a program that ends
+// during a race is not terminated by a joinable std::thread.
+template <int N>
+std::thread& secondThread = *new std::thread;
 
 template <int N>
 inline bool IsFalse(const Learner<N>& s, Lit lit) {
@@ -1121,7 +1125,7 @@ QueryOutcome Count(Learner<N>* s, const uint32_t* masks, const EngineContext& co
 template <int N>
 void StartSecond(Race<N>* r) {
   try {
-    r->second = std::thread([r] {
+    secondThread<N> = std::thread([r] {
       const EngineContext context{r->stopRequested, &r->secondSteps};
       r->secondOutcome = Count(&learners<N>[1], r -> masks, context, 0, r -> secondWitness);
       Claim(r, 1, r->secondOutcome);
@@ -1159,10 +1163,10 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
   r.secondSteps = 0;
   const QueryOutcome outcome = Count(first, masks, context, 0, witness);
   Claim(&r, 0, outcome);
-  if (r.second.joinable()) {
+  if (secondThread<N>.joinable()) {
     // Without an answer of its own (its clauses filled their room) the first
     // side waits for the second's.
-    r.second.join();
+    secondThread<N>.join();
     *context.steps += r.secondSteps;
   }
   first->race = nullptr;

@@ -435,4 +435,26 @@ TEST(ClauseRace, EndsBothSidesOnAStopRequest) {
   EXPECT_EQ(std::vector<int>(next.witness.begin(), next.witness.end()), solution);
 }
 
+// The program may end while a count races, as when the window closes during
+// a long solve: the race's thread must not bring it down.
+TEST(ClauseSearch, LetsTheProgramEndDuringARace) {
+  const std::vector<std::vector<int>> hardest = ReadPuzzles("search_hardest_25x25.txt");
+  ASSERT_EQ(hardest.size(), 1u);
+  const Masks<25> masks = MasksOf<25>(hardest[0]);
+  EXPECT_EXIT(
+      {
+        static std::atomic<int32_t> stopRequested(0);
+        static int64_t steps = 0;
+        static std::vector<uint8_t> witness(625);
+        std::thread([&masks] {
+          const EngineContext context{&stopRequested, &steps};
+          CountToTwo<25>(masks.data(), context, 0, witness.data());
+        }).detach();
+        // Long enough into the search for the second side to have joined.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
