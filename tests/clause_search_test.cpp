@@ -207,7 +207,9 @@ TEST(ClauseSearch, FindsTheSmallestSolutionKeepingAPrefix) {
 }
 
 // Hard 16x16 puzzles, where the count has to learn before it finds the
-// solution and proves there is no other.
+// solution and proves there is no other. Most of them are long enough for
+// two searches to race, and which side answers, and how, depends on timing:
+// each count runs several times.
 TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
   const std::vector<std::vector<int>> puzzles = ReadPuzzles("top44_8.txt");
   ASSERT_EQ(puzzles.size(), 8u);
@@ -216,10 +218,11 @@ TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
     const Masks<16> masks = MasksOf<16>(clues);
     const Count expected = ByDepthFirst<16>(masks);
     ASSERT_EQ(expected.outcome, QueryOutcome::kFound);
-    const Count counted = ByClauses<16>(masks);
-    ASSERT_EQ(counted.outcome, QueryOutcome::kFound);
-    EXPECT_EQ(counted.witness, expected.witness);
-    EXPECT_TRUE(IsSolution<16>(masks, counted.witness.data()));
+    for (int run = 0; run < 6; ++run) {
+      const Count counted = ByClauses<16>(masks);
+      ASSERT_EQ(counted.outcome, QueryOutcome::kFound) << "run " << run;
+      EXPECT_EQ(counted.witness, expected.witness) << "run " << run;
+    }
   }
 }
 
