@@ -906,12 +906,9 @@ void Adopt(Learner<N>* s, Lit* lits, int size) {
   };
   std::sort(lits, lits + n, [&](Lit a, Lit b) { return rank(a) > rank(b); });
   const int levels = LevelsOf(s, lits, n);
-  if (!IsFalse(*s, lits[1])) {
-    if (MakeRoom(s, n)) AddClause(s, lits, n, levels, false);
-    return;
-  }
   const int below = s->level[VarOf(lits[1])];
-  if (IsTrue(*s, lits[0]) && s->level[VarOf(lits[0])] <= below) {
+  // Two literals not false, or one true no later than the false ones.
+  if (!IsFalse(*s, lits[1]) || (IsTrue(*s, lits[0]) && s->level[VarOf(lits[0])] <= below)) {
     if (MakeRoom(s, n)) AddClause(s, lits, n, levels, false);
     return;
   }
