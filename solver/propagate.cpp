@@ -1,6 +1,6 @@
 #include "solver/propagate.h"
 
-#include "solver/bit_grid.h"
+#include "solver/bits.h"
 #include "solver/board.h"
 #include "solver/candidates.h"
 #include "solver/geometry.h"

@@ -1,7 +1,7 @@
 #include "solver/search.h"
 
 #include "solver/board.h"
-#include "solver/lex_search.h"
+#include "solver/engine/engine.h"
 
 // What the search accepts is every completion of the board in which no two
 // cells of a row, column or box share a digit and every empty cell keeps a
@@ -9,7 +9,7 @@
 // board read in reading order. Propagation removes only digits no solution
 // uses, so these are the solutions of the clues. Instead of walking that
 // order cell by cell, the search asks a complete solver for the smallest
-// completion (lex_search.h) and writes only its digits into shown. That
+// completion (solver/engine/engine.h) and writes only its digits into shown. That
 // solver counts the fixed digits as members of their units, which relies on
 // them never clashing: the start command checks the clues, and propagation
 // places only digits its cell can take.

@@ -4,7 +4,7 @@
 // otherwise. Also the hard 25x25 puzzle, the stop request and the budget, the
 // decision scan's mask filter, the pool that holds the lists of watchers, and
 // two searches racing on a count with the ring between them.
-#include "solver/clause_search.h"
+#include "solver/engine/clause_search.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "solver/bit_grid.h"
-#include "solver/clause_lane.h"
-#include "solver/oracle.h"
-#include "solver/watch_pool.h"
+#include "solver/engine/bit_grid.h"
+#include "solver/engine/clause_lane.h"
+#include "solver/engine/oracle.h"
+#include "solver/engine/watch_pool.h"
 #include "tests/search_data.h"
 
 namespace {

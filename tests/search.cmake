@@ -6,7 +6,7 @@
 get_target_property(corvanaCoreSources corvana_core SOURCES)
 set(corvanaReferenceSources)
 foreach(source IN LISTS corvanaCoreSources)
-  if(NOT source MATCHES "solver/(search|lex_search|oracle|oracle_9x9|settle_9x9|bit_grid|all_different|clause_search)\\.cpp$")
+  if(NOT source MATCHES "solver/(search\\.cpp|engine/)")
     list(APPEND corvanaReferenceSources ${PROJECT_SOURCE_DIR}/${source})
   endif()
 endforeach()

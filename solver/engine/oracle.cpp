@@ -1,6 +1,6 @@
-#include "solver/oracle.h"
+#include "solver/engine/oracle.h"
 
-#include "solver/all_different.h"
+#include "solver/engine/all_different.h"
 
 namespace {
 

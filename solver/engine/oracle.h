@@ -3,21 +3,16 @@
 // unit, and a depth-first search branching where units failed most, that
 // answers "is there a solution within these candidates (and this
 // lexicographic bound)?" with a witness. The lexicographic walk
-// (lex_search.h) drives it. Runs on the solve worker only; all its working
+// (lex_search.cpp) drives it. Runs on the solve worker only; all its working
 // memory is static.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
-#include "solver/bit_grid.h"
+#include "solver/engine/bit_grid.h"
+#include "solver/engine/engine.h"
 
-// What the caller shares with every query: the stop request it must obey and
-// the step counter it adds its nodes to.
-struct EngineContext {
-  const std::atomic<int32_t>* stopRequested;
-  int64_t* steps;
-};
 
 // A solution X must compare with `bound` (digits in reading order) like this.
 enum class LexBound { kNone, kBelow, kAbove };

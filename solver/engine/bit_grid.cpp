@@ -1,4 +1,4 @@
-#include "solver/bit_grid.h"
+#include "solver/engine/bit_grid.h"
 
 namespace {
 

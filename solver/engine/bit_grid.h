@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "solver/bits.h"
+
 // Cell index i = y * N + x, so ascending indices are reading order.
 // Mask bit d - 1 stands for digit d; a cell whose mask has one bit is decided.
 template <int N>
@@ -46,15 +48,6 @@ struct GridState {
   int32_t lexPos;
 };
 
-inline bool IsSingle(uint32_t mask) { return (mask & (mask - 1)) == 0; }
-inline int DigitOf(uint32_t single) { return __builtin_ctz(single) + 1; }
-inline uint32_t BitOf(int digit) { return uint32_t{1} << (digit - 1); }
-// Portable bit count: without -mpopcnt the builtin becomes a library call.
-inline int CountOf(uint32_t mask) {
-  mask = mask - ((mask >> 1) & 0x55555555u);
-  mask = (mask & 0x33333333u) + ((mask >> 2) & 0x33333333u);
-  return static_cast<int>((((mask + (mask >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
-}
 
 // Bit k set when masks[k] has at least two bits and, unless `most` is 0, no
 // more than `most`; k < count <= 32. Four masks at a time, without a branch

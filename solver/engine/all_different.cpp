@@ -1,6 +1,6 @@
-#include "solver/all_different.h"
+#include "solver/engine/all_different.h"
 
-#include "solver/bit_grid.h"
+#include "solver/engine/bit_grid.h"
 
 namespace {
 

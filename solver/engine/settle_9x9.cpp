@@ -1,7 +1,7 @@
 // Propagation on the 9x9 digit bitboards (settle_9x9.h). Every rule reads a
 // digit's places a band at a time: a unit's places for a digit are one mask
 // test, and box-line reduction of a band is one table look-up.
-#include "solver/settle_9x9.h"
+#include "solver/engine/settle_9x9.h"
 
 #include <cstring>
 

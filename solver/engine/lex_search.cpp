@@ -1,9 +1,10 @@
-#include "solver/lex_search.h"
+#include "solver/engine/engine.h"
 
 #include <cassert>
 #include <cstring>
 
-#include "solver/clause_search.h"
+#include "solver/engine/clause_search.h"
+#include "solver/engine/oracle.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // (GridState<9>); each call converts them and gives back masks or a witness
 // in reading order. The answers are those of the generic oracle, which the
 // larger boards use; only the nodes and their cost differ.
-#include "solver/settle_9x9.h"
+#include "solver/engine/settle_9x9.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "solver/clause_search.h"
+#include "solver/engine/clause_search.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,9 +8,9 @@
 #include <system_error>
 #include <thread>
 
-#include "solver/bit_grid.h"
-#include "solver/clause_lane.h"
-#include "solver/watch_pool.h"
+#include "solver/engine/bit_grid.h"
+#include "solver/engine/clause_lane.h"
+#include "solver/engine/watch_pool.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "solver/oracle.h"
+#include "solver/engine/oracle.h"
 
 // places[d][b]: bit (y % 3) * 9 + x of band b = y / 3 is set while digit d + 1
 // may stand on cell (x, y), so cell c is bit c % 27 of band c / 27. Band 3

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "solver/oracle.h"
+#include "solver/engine/oracle.h"
 
 // Counts the solutions within `masks` (candidates in reading order) up to
 // two: kNone, kFound (witness is the only solution), kSeveral (witness is one

@@ -1,0 +1,31 @@
+// The search engine behind SearchFrom, the one header the model includes.
+// It gives the solutions of a board in reading order without walking the
+// tree in reading order: complete solvers on bitmask boards (oracle.h, and
+// for 16x16 and 25x25 the clause-learning clause_search.h) prove which
+// digits of a cell lead nowhere, so only the digits of the wanted solution
+// are ever settled (lex_search.cpp). Runs on the solve worker; all its
+// working memory is static.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// What the caller shares with every query: the stop request it must obey and
+// the step counter it adds its nodes to.
+struct EngineContext {
+  const std::atomic<int32_t>* stopRequested;
+  int64_t* steps;
+};
+
+enum class LexOutcome { kNone, kFound, kStopped };
+
+// The smallest solution of the candidates `masks` (one per cell in reading
+// order, bit d - 1 for digit d) in reading order, into `solution`.
+template <int N>
+LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context, uint8_t* solution);
+
+// The smallest solution of `masks` that comes after `previous` in reading
+// order, into `solution`.
+template <int N>
+LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
+                        const EngineContext& context, uint8_t* solution);
