@@ -64,12 +64,12 @@ TEST(CliTest, BadLinesAreNamedAndTheOthersStillSolved) {
                             tooBig + "\n" + kTwoSolutions;  // line 6: above 9
   const CliRun run = Solve("", input);
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(
-      run.err.find("-:4: expected 81 characters, or 81, 256 or 625 numbers, found 3 characters"),
-      std::string::npos)
+  EXPECT_NE(run.err.find("-:4:1: the puzzle starting here has 3 cells; a board has 81 (9x9), "
+                         "256 (16x16) or 625 (25x25)"),
+            std::string::npos)
       << run.err;
-  EXPECT_NE(run.err.find("-:5: cell 81 is 'x'"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("-:6: cell 1 holds 10, above 9"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("-:5:81: 'x' is no digit of a 9x9 board"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("-:6:1: 10 is above 9"), std::string::npos) << run.err;
   const std::string solved =
       "4 1 7 3 6 9 8 2 5 6 3 2 1 5 8 9 4 7 9 5 8 7 2 4 3 1 6 8 2 5 4 3 7 1 6 9 7 9 1 5 8 6 "
       "4 3 2 3 4 6 9 1 2 7 5 8 2 8 9 6 4 3 5 7 1 5 7 3 2 9 1 6 8 4 1 6 4 8 7 5 2 9 3\n--\n";
@@ -116,11 +116,89 @@ TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {
   EXPECT_EQ(Solve("--frobnicate").status, 2);
 }
 
-TEST(PuzzleInputTest, TellsInputDataFromText) {
-  EXPECT_FALSE(LooksLikeInputData({'1', '.', '\r', '\n', '\t', ' '}));
-  EXPECT_TRUE(LooksLikeInputData({0x01, 0x02, 0x72, 0x09}));
+TEST(PuzzleInputTest, CommentsAndBlanksHoldNoPuzzle) {
   const std::vector<Puzzle> puzzles = ParsePuzzles("f", {'#', '\n', ' ', ' ', '\r', '\n'});
   EXPECT_TRUE(puzzles.empty());
+}
+
+// A drawn 9x9 grid (two solutions) as a forum post writes it.
+const char kDrawnGrid[] =
+    "+-------+-------+-------+\n"
+    "| 4 . 7 | . 6 . | 8 . 5 |\n| . . 2 | . 5 8 | . . 7 |\n| 9 . 8 | . . . | 3 . 6 |\n"
+    "+-------+-------+-------+\n"
+    "| 8 2 . | . 3 7 | . . . |\n| . . . | 5 . 6 | . 3 . |\n| 3 . 6 | 9 1 2 | 7 . 8 |\n"
+    "+-------+-------+-------+\n"
+    "| . 8 . | . 4 3 | 5 . . |\n| . . . | 2 9 1 | . 8 . |\n| 1 . 4 | 8 . 5 | 2 9 . |\n"
+    "+-------+-------+-------+\n";
+
+TEST(CliTest, SolvesEveryTextForm) {
+  std::string letters16(256, '.');
+  letters16[0] = 'G';  // 16
+  letters16[1] = 'a';  // 10
+  const CliRun run = Solve("", std::string(kDrawnGrid) + "\n" + letters16 + "\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 18), "4 1 7 3 6 9 8 2 5 ");
+  const size_t second = run.out.find("--\n") + 3;
+  EXPECT_EQ(run.out.substr(second, 11), "16 10 1 2 3");
+}
+
+TEST(CliTest, WritesOneTextPuzzleAsAnInputDataFile) {
+  const std::string out = TempPath("out.cvn");
+  WriteFile(out, "an older file");
+  const CliRun written = Solve("--write-cvn " + out, kDrawnGrid);
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.out, "");
+  InputData data = {};
+  std::string error;
+  ASSERT_TRUE(ParsePuzzleLine(kTwoSolutions, &data, &error)) << error;
+  const std::vector<uint8_t> expected = EncodeInputData(data);
+  EXPECT_EQ(ReadFile(out), std::string(expected.begin(), expected.end()));
+
+  // Read back, with a text file beside it; the copy form of each, and "--".
+  const std::string text = TempPath("sixteen.txt");
+  std::string sixteen = "16";
+  for (int i = 1; i < 256; ++i) sixteen += i == 17 ? " 10" : " 0";
+  WriteFile(text, sixteen);
+  const CliRun printed = Solve("--print-clues " + out + " " + text);
+  EXPECT_EQ(printed.status, 0) << printed.err;
+  std::string sixteenRows = "16 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n0 10 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
+  for (int y = 2; y < 16; ++y) sixteenRows += "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
+  EXPECT_EQ(printed.out, kTwoSolutions + "\n--\n" + sixteenRows + "--\n");
+  // The copy form goes back in as the same file.
+  const std::string again = TempPath("again.cvn");
+  EXPECT_EQ(Solve("--write-cvn " + again + " " + text).status, 0);
+  EXPECT_EQ(Solve("--print-clues " + again).out, sixteenRows + "--\n");
+}
+
+TEST(CliTest, WriteCvnRefusesAndKeepsTheOldFile) {
+  const std::string out = TempPath("kept.cvn");
+  WriteFile(out, "an older file");
+  const CliRun two = Solve("--write-cvn " + out, kTwoSolutions + "\n\n" + kDrawnGrid);
+  EXPECT_EQ(two.status, 2);
+  EXPECT_NE(
+      two.err.find("-: holds 2 puzzles, --write-cvn writes one (the second starts at line 4)"),
+      std::string::npos)
+      << two.err;
+  const CliRun bad = Solve("--write-cvn " + out, "4.7|.6.|8.5\n..2|.58|..7\n9.8|...|3?6\n");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("-:3:10: '?' is neither a cell"), std::string::npos) << bad.err;
+  const CliRun none = Solve("--write-cvn " + out, "# nothing\n");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("-: no puzzle"), std::string::npos) << none.err;
+  EXPECT_EQ(ReadFile(out), "an older file");
+
+  const CliRun unwritable = Solve("--write-cvn /nonexistent-dir/x.cvn", kTwoSolutions);
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot write /nonexistent-dir/x.cvn"), std::string::npos);
+  EXPECT_EQ(Solve("--write-cvn a.cvn b.txt c.txt").status, 2);
+}
+
+TEST(CliTest, PrintCluesNamesRefusedPuzzles) {
+  const CliRun run = Solve("--print-clues", "1 2 3\n" + kTwoSolutions + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "invalid\n--\n" + kTwoSolutions + "\n--\n");
+  EXPECT_NE(run.err.find("-:1:1: the puzzle starting here has 3 cells"), std::string::npos)
+      << run.err;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "solver/worker.h"
+#include "tools/puzzle_convert.h"
 #include "tools/puzzle_input.h"
 #include "tools/silent_window.h"
 
@@ -23,6 +24,8 @@ struct Options {
   int solutions = 1;
   bool propagate = false;
   bool stats = false;
+  bool printClues = false;
+  std::string writeCvn;  // the output file of --write-cvn, empty without it
   std::vector<std::string> files;
 };
 
@@ -31,11 +34,16 @@ constexpr WindowHandle kNoWindow = nullptr;
 void PrintUsage(FILE* out) {
   std::fputs(
       "usage: corvana-solve [--solutions K] [--propagate] [--stats] [FILE ...]\n"
+      "       corvana-solve --write-cvn OUT [FILE]\n"
+      "       corvana-solve --print-clues [FILE ...]\n"
       "Solves each puzzle of the files (standard input for none or '-'): an input-data\n"
-      "file, or text with one puzzle a line (81 characters with '.' or '0' for an empty\n"
-      "cell, or N*N numbers 0..N for N = 9, 16, 25). Prints the board after each of K\n"
-      "starts, 'none' when there is no further solution, 'conflict X1 Y1 X2 Y2' for\n"
-      "clashing clues, and '--' after each puzzle.\n",
+      "file, or text puzzles one after another: 81 characters with '.' or '0' for an\n"
+      "empty cell, a drawn 9x9 grid, N*N numbers 0..N (N = 9, 16, 25) on one line or\n"
+      "in rows, 16x16 with A-G for 10-16, 25x25 with A-Y for 1-25. Prints the board\n"
+      "after each of K starts, 'none' when there is no further solution,\n"
+      "'conflict X1 Y1 X2 Y2' for clashing clues, and '--' after each puzzle.\n"
+      "--write-cvn writes the one puzzle of FILE as an input-data file OUT;\n"
+      "--print-clues prints the clues of each puzzle as the window copies them.\n",
       out);
 }
 
@@ -54,6 +62,10 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->propagate = true;
     } else if (arg == "--stats") {
       options->stats = true;
+    } else if (arg == "--print-clues") {
+      options->printClues = true;
+    } else if (arg == "--write-cvn" && i + 1 < argc) {
+      options->writeCvn = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
       std::exit(0);
@@ -65,20 +77,15 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     }
   }
   if (options->files.empty()) options->files.push_back("-");
-  return true;
-}
-
-bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
-  FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return false;
-  uint8_t buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    content->insert(content->end(), buffer, buffer + got);
+  if (!options->writeCvn.empty() && options->files.size() > 1) {
+    std::fprintf(stderr, "corvana-solve: --write-cvn reads one file\n");
+    return false;
   }
-  const bool ok = std::ferror(file) == 0;
-  if (file != stdin) std::fclose(file);
-  return ok;
+  if (!options->writeCvn.empty() && options->printClues) {
+    std::fprintf(stderr, "corvana-solve: --write-cvn and --print-clues do not go together\n");
+    return false;
+  }
+  return true;
 }
 
 void PrintLayer(const int32_t layer[kMaxGridSize][kMaxGridSize]) {
@@ -139,20 +146,14 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
+  if (!options.writeCvn.empty()) return WriteCvnCommand(options.writeCvn, options.files[0]);
+  if (options.printClues) return PrintCluesCommand(options.files);
   board.searchStopped.store(1);
   board.showProgress.store(0);
   bool anyInvalid = false;
   for (const std::string& name : options.files) {
-    std::vector<uint8_t> content;
-    std::vector<Puzzle> puzzles;
-    if (ReadAll(name, &content)) {
-      puzzles = ParsePuzzles(name, content);
-    } else {
-      puzzles.push_back({name, 0, false, std::string("cannot read: ") + std::strerror(errno), {}});
-    }
-    for (const Puzzle& puzzle : puzzles) {
-      const std::string where =
-          puzzle.line > 0 ? puzzle.source + ":" + std::to_string(puzzle.line) : puzzle.source;
+    for (const Puzzle& puzzle : ReadPuzzles(name)) {
+      const std::string where = PuzzlePlace(puzzle);
       if (!puzzle.valid) {
         std::fprintf(stderr, "corvana-solve: %s: %s\n", where.c_str(), puzzle.error.c_str());
         std::printf("invalid\n--\n");

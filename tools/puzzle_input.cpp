@@ -1,89 +1,12 @@
 #include "tools/puzzle_input.h"
 
-#include <cctype>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "file/puzzle_text.h"
 
 namespace {
-
-bool IsTextByte(uint8_t byte) {
-  return (byte >= 0x20 && byte < 0x7F) || byte == '\t' || byte == '\n' || byte == '\r' ||
-         byte == '\v' || byte == '\f';
-}
-
-bool IsBlank(const std::string& line) {
-  for (char c : line) {
-    if (!std::isspace(static_cast<unsigned char>(c))) return false;
-  }
-  return true;
-}
-
-int GridSizeForCells(size_t cells) {
-  for (int n : {9, 16, 25}) {
-    if (cells == static_cast<size_t>(n * n)) return n;
-  }
-  return 0;
-}
-
-// The compact 9x9 form: 81 characters, a digit or '.' / '0' for an empty cell.
-bool ParseCompactLine(const std::string& line, InputData* data, std::string* error) {
-  InputData parsed = {};
-  parsed.gridSize = 9;
-  for (int i = 0; i < 81; ++i) {
-    const char c = line[i];
-    int v = 0;
-    if (c >= '1' && c <= '9') {
-      v = c - '0';
-    } else if (c != '.' && c != '0') {
-      *error = "cell " + std::to_string(i + 1) + " is '" + std::string(1, c) +
-               "', not a digit, '.' or '0'";
-      return false;
-    }
-    parsed.given[i % 9][i / 9] = v;
-  }
-  *data = parsed;
-  return true;
-}
-
-std::vector<std::string> SplitWords(const std::string& line) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    const size_t start = i;
-    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    if (i > start) words.push_back(line.substr(start, i - start));
-  }
-  return words;
-}
-
-bool ParseWordsLine(const std::string& line, InputData* data, std::string* error) {
-  const std::vector<std::string> words = SplitWords(line);
-  const int n = GridSizeForCells(words.size());
-  if (n == 0) {
-    const std::string found = words.size() == 1 ? std::to_string(line.size()) + " characters"
-                                                : std::to_string(words.size()) + " numbers";
-    *error = "expected 81 characters, or 81, 256 or 625 numbers, found " + found;
-    return false;
-  }
-  InputData parsed = {};
-  parsed.gridSize = n;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    const std::string cell = "cell " + std::to_string(i + 1);
-    if (word.size() > 3 || word.find_first_not_of("0123456789") != std::string::npos) {
-      *error = cell + " is '" + word + "', not a number from 0 to " + std::to_string(n);
-      return false;
-    }
-    const int v = std::atoi(word.c_str());
-    if (v > n) {
-      *error = cell + " holds " + word + ", above " + std::to_string(n);
-      return false;
-    }
-    parsed.given[i % n][i / n] = v;
-  }
-  *data = parsed;
-  return true;
-}
 
 const char* DescribeStatus(InputDataStatus status) {
   switch (status) {
@@ -99,26 +22,48 @@ const char* DescribeStatus(InputDataStatus status) {
   return "";
 }
 
-}  // namespace
-
-bool LooksLikeInputData(const std::vector<uint8_t>& content) {
-  for (uint8_t byte : content) {
-    if (!IsTextByte(byte)) return true;
+bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
+  FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return false;
+  uint8_t buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    content->insert(content->end(), buffer, buffer + got);
   }
-  return false;
+  const bool ok = std::ferror(file) == 0;
+  if (file != stdin) std::fclose(file);
+  return ok;
 }
 
-bool ParsePuzzleLine(const std::string& line, InputData* data, std::string* error) {
-  if (line.size() == 81 && line.find_first_of(" \t") == std::string::npos) {
-    return ParseCompactLine(line, data, error);
+}  // namespace
+
+std::vector<Puzzle> ReadPuzzles(const std::string& name) {
+  std::vector<uint8_t> content;
+  if (!ReadAll(name, &content)) {
+    return {{name, 0, 0, false, std::string("cannot read: ") + std::strerror(errno), {}}};
   }
-  return ParseWordsLine(line, data, error);
+  return ParsePuzzles(name, content);
+}
+
+std::string PuzzlePlace(const Puzzle& puzzle) {
+  std::string place = puzzle.source;
+  if (puzzle.line > 0) place += ":" + std::to_string(puzzle.line);
+  if (puzzle.column > 0) place += ":" + std::to_string(puzzle.column);
+  return place;
+}
+
+bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* error) {
+  bool more = false;
+  PuzzleTextError problem;
+  if (ReadFirstPuzzle(text, data, &more, &problem)) return true;
+  *error = DescribePuzzleTextError(problem);
+  return false;
 }
 
 std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<uint8_t>& content) {
   std::vector<Puzzle> puzzles;
-  if (LooksLikeInputData(content)) {
-    Puzzle puzzle = {source, 0, false, "", {}};
+  if (LooksLikeInputData(content.data(), content.size())) {
+    Puzzle puzzle = {source, 0, 0, false, "", {}};
     const InputDataStatus status = DecodeInputData(content.data(), content.size(), &puzzle.data);
     puzzle.valid = status == InputDataStatus::kOk;
     puzzle.error = DescribeStatus(status);
@@ -126,20 +71,15 @@ std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<ui
     return puzzles;
   }
   const std::string text(content.begin(), content.end());
-  size_t start = 0;
-  int lineNumber = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (IsBlank(line)) continue;
-    line = line.substr(line.find_first_not_of(" \t\r\v\f"));
-    while (std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-    if (line[0] == '#') continue;
-    Puzzle puzzle = {source, lineNumber, false, "", {}};
-    puzzle.valid = ParsePuzzleLine(line, &puzzle.data, &puzzle.error);
+  PuzzleTextCursor cursor;
+  TextPuzzle read;
+  while (NextTextPuzzle(text, &cursor, &read)) {
+    Puzzle puzzle = {source, read.line, 0, read.valid, "", read.data};
+    if (!read.valid) {
+      puzzle.line = read.error.line;
+      puzzle.column = read.error.column;
+      puzzle.error = PuzzleTextErrorReason(read.error);
+    }
     puzzles.push_back(puzzle);
   }
   return puzzles;

@@ -1,6 +1,7 @@
-// Reading the puzzles of corvana-solve's input: an input-data file, or text
-// with one puzzle a line. Each puzzle comes out whole or with the reason it
-// was refused, so one bad line never hides the others.
+// The puzzles of corvana-solve's input, over the reader of puzzle text: an
+// input-data file, or text with any number of puzzles in any of the text
+// forms. Each puzzle comes out whole or with the reason it was refused, so one
+// bad puzzle never hides the others.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +12,22 @@
 
 struct Puzzle {
   std::string source;  // file name as given, "-" for standard input
-  int line;            // 1-based line of a text puzzle, 0 for an input-data file
+  int line;            // 1-based line of a text puzzle (of its error when refused), 0 for a file
+  int column;          // 1-based column of a refused text puzzle's error, else 0
   bool valid;
   std::string error;  // why the puzzle was refused, when !valid
   InputData data;
 };
 
+// Reads the file ("-" for standard input) and splits it into puzzles; a file
+// that cannot be read is one refused puzzle that says so.
+std::vector<Puzzle> ReadPuzzles(const std::string& name);
+
+// Where a puzzle is, for messages: "file:line:column", "file:line" or "file".
+std::string PuzzlePlace(const Puzzle& puzzle);
+
 // Splits the whole content of one input into puzzles.
 std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<uint8_t>& content);
 
-// Parses one text line into *data; on failure returns false with *error set.
-bool ParsePuzzleLine(const std::string& line, InputData* data, std::string* error);
-
-// True when the content is an input-data file rather than text.
-bool LooksLikeInputData(const std::vector<uint8_t>& content);
+// The first puzzle of a text into *data; on failure returns false with *error set.
+bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* error);

@@ -1,0 +1,364 @@
+#include "file/puzzle_text.h"
+
+#include <vector>
+
+namespace {
+
+constexpr int kMostCells = 625;
+constexpr size_t kLongestNumber = 3;  // "025"; a longer word is no number
+constexpr size_t kLongestFound = 24;  // of a word quoted in an error
+
+// One cell as read, before the board size is known. Letters mean 10-16 on a
+// 16x16 board and 1-25 on a 25x25 one, so they are kept as letters until the
+// count of cells tells the size.
+struct ReadCell {
+  int32_t value;  // the digit or number; for a letter, 1 for 'A' to 25 for 'Y'
+  bool letter;
+  bool number;  // read from a line of numbers
+  char symbol;  // the character of a letter
+  int line;
+  int column;
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsDrawing(char c) { return c == '|' || c == '-' || c == '+' || c == '*' || c == '='; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNumberSeparator(char c) { return IsSpace(c) || c == ',' || c == ';'; }
+// A UTF-8 continuation byte: part of the character before it.
+bool ContinuesCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+int LetterIndex(char c) {
+  if (c >= 'A' && c <= 'Y') return c - 'A' + 1;
+  if (c >= 'a' && c <= 'y') return c - 'a' + 1;
+  return 0;
+}
+
+bool IsBoardSide(size_t cells) { return cells == 9 || cells == 16 || cells == 25; }
+
+int SizeForCount(size_t count) {
+  for (int n : {9, 16, 25}) {
+    if (count == static_cast<size_t>(n * n)) return n;
+  }
+  return 0;
+}
+
+PuzzleTextError MakeError(PuzzleTextProblem problem, int line, int column, std::string found = "",
+                          int count = 0, int expected = 0) {
+  if (found.size() > kLongestFound) found = found.substr(0, kLongestFound) + "...";
+  return {problem, line, column, found, count, expected};
+}
+
+// One line of text, without its line end.
+struct Line {
+  const char* begin;
+  const char* end;
+  int number;
+};
+
+bool IsBlank(const Line& line) {
+  for (const char* p = line.begin; p != line.end; ++p) {
+    if (!IsSpace(*p)) return false;
+  }
+  return true;
+}
+
+bool IsComment(const Line& line) {
+  const char* p = line.begin;
+  while (p != line.end && IsSpace(*p)) ++p;
+  return p != line.end && *p == '#';
+}
+
+// A line of numbers has a comma or semicolon, or several words one of which
+// is a number of two digits or more. Any other line is read a character a
+// cell, which reads single-digit numbers between spaces the same way.
+bool IsNumberLine(const Line& line) {
+  int words = 0;
+  bool longNumber = false;
+  const char* p = line.begin;
+  while (p != line.end) {
+    if (*p == ',' || *p == ';') return true;
+    if (IsSpace(*p)) {
+      ++p;
+      continue;
+    }
+    const char* start = p;
+    bool allDigits = true;
+    for (; p != line.end && !IsNumberSeparator(*p); ++p) allDigits = allDigits && IsDigit(*p);
+    ++words;
+    longNumber = longNumber || (allDigits && p - start >= 2);
+  }
+  return words >= 2 && longNumber;
+}
+
+// The column of each byte of the line, counting characters.
+std::vector<int> Columns(const Line& line) {
+  std::vector<int> columns;
+  columns.reserve(line.end - line.begin);
+  int column = 0;
+  for (const char* p = line.begin; p != line.end; ++p) {
+    if (!ContinuesCharacter(*p) || column == 0) ++column;
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+bool ReadNumberLine(const Line& line, std::vector<ReadCell>* cells, PuzzleTextError* error) {
+  const std::vector<int> columns = Columns(line);
+  const char* p = line.begin;
+  while (p != line.end) {
+    if (IsNumberSeparator(*p)) {
+      ++p;
+      continue;
+    }
+    const char* start = p;
+    bool allDigits = true;
+    bool allDrawing = true;
+    while (p != line.end && !IsNumberSeparator(*p)) {
+      allDigits = allDigits && IsDigit(*p);
+      allDrawing = allDrawing && IsDrawing(*p);
+      ++p;
+    }
+    const std::string word(start, p);
+    const int column = columns[start - line.begin];
+    if (allDrawing) continue;
+    if (word == ".") {
+      cells->push_back({0, false, true, 0, line.number, column});
+    } else if (allDigits && word.size() <= kLongestNumber) {
+      cells->push_back({std::stoi(word), false, true, 0, line.number, column});
+    } else {
+      *error = MakeError(PuzzleTextProblem::kBadNumber, line.number, column, word);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReadCharacterLine(const Line& line, std::vector<ReadCell>* cells, PuzzleTextError* error) {
+  const std::vector<int> columns = Columns(line);
+  for (const char* p = line.begin; p != line.end; ++p) {
+    const char c = *p;
+    const int column = columns[p - line.begin];
+    if (IsSpace(c) || IsDrawing(c)) continue;
+    if (c == '.') {
+      cells->push_back({0, false, false, c, line.number, column});
+    } else if (IsDigit(c)) {
+      cells->push_back({c - '0', false, false, c, line.number, column});
+    } else if (LetterIndex(c) != 0) {
+      cells->push_back({LetterIndex(c), true, false, c, line.number, column});
+    } else {
+      const char* next = p + 1;
+      while (next != line.end && ContinuesCharacter(*next)) ++next;
+      *error =
+          MakeError(PuzzleTextProblem::kBadCharacter, line.number, column, std::string(p, next));
+      return false;
+    }
+  }
+  return true;
+}
+
+// The board of a complete count of cells, or the first cell that does not fit
+// its size.
+bool MakeBoard(const std::vector<ReadCell>& cells, InputData* data, PuzzleTextError* error) {
+  const int n = SizeForCount(cells.size());
+  bool lettered = false;
+  for (const ReadCell& cell : cells) lettered = lettered || cell.letter;
+  InputData parsed = {};
+  parsed.gridSize = n;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const ReadCell& cell = cells[i];
+    int32_t value = cell.value;
+    if (cell.letter) {
+      value = n == 25 ? cell.value : n == 16 ? cell.value + 9 : 0;
+      if (value == 0 || value > n) {
+        *error = MakeError(PuzzleTextProblem::kLetterOutOfSize, cell.line, cell.column,
+                           std::string(1, cell.symbol), 0, n);
+        return false;
+      }
+    } else if (value > n) {
+      *error = MakeError(PuzzleTextProblem::kAboveSize, cell.line, cell.column,
+                         std::to_string(value), 0, n);
+      return false;
+    } else if (lettered && n == 25 && value != 0) {
+      *error = MakeError(PuzzleTextProblem::kDigitAmongLetters, cell.line, cell.column,
+                         std::to_string(value), 0, n);
+      return false;
+    }
+    parsed.given[i % n][i / n] = value;
+  }
+  *data = parsed;
+  return true;
+}
+
+Line LineAt(const std::string& text, const PuzzleTextCursor& cursor) {
+  const char* begin = text.data() + cursor.offset;
+  const char* textEnd = text.data() + text.size();
+  const char* end = begin;
+  while (end != textEnd && *end != '\n') ++end;
+  return {begin, end, cursor.line};
+}
+
+void StepLine(const std::string& text, PuzzleTextCursor* cursor, const Line& line) {
+  cursor->offset = static_cast<size_t>(line.end - text.data());
+  if (cursor->offset < text.size()) ++cursor->offset;  // the '\n'
+  ++cursor->line;
+}
+
+// After a refused grid, its remaining rows are no new puzzle: skips to the
+// next blank line.
+void SkipToBlankLine(const std::string& text, PuzzleTextCursor* cursor) {
+  while (cursor->offset < text.size()) {
+    const Line line = LineAt(text, *cursor);
+    if (IsBlank(line)) return;
+    StepLine(text, cursor, line);
+  }
+}
+
+}  // namespace
+
+bool NextTextPuzzle(const std::string& text, PuzzleTextCursor* cursor, TextPuzzle* puzzle) {
+  std::vector<ReadCell> cells;
+  int startLine = 0;
+  size_t rowWidth = 0;  // cells in each row of a grid, when its first line is one row
+  auto refuse = [&](const PuzzleTextError& error) {
+    *puzzle = {startLine != 0 ? startLine : error.line, false, {}, error};
+    return true;
+  };
+  while (cursor->offset < text.size()) {
+    const Line line = LineAt(text, *cursor);
+    if (IsBlank(line) || IsComment(line)) {
+      StepLine(text, cursor, line);
+      continue;
+    }
+    std::vector<ReadCell> lineCells;
+    PuzzleTextError error;
+    const bool read = IsNumberLine(line) ? ReadNumberLine(line, &lineCells, &error)
+                                         : ReadCharacterLine(line, &lineCells, &error);
+    if (!read) {
+      StepLine(text, cursor, line);
+      if (!cells.empty()) SkipToBlankLine(text, cursor);
+      return refuse(error);
+    }
+    if (lineCells.empty()) {  // a line of drawing only
+      StepLine(text, cursor, line);
+      continue;
+    }
+    if (!cells.empty() && SizeForCount(lineCells.size()) != 0) {
+      // A whole board on one line starts a puzzle of its own: the lines
+      // before it were a puzzle cut short. The cursor stays on this line.
+      return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
+                              static_cast<int>(cells.size())));
+    }
+    if (cells.empty()) {
+      startLine = line.number;
+      rowWidth = IsBoardSide(lineCells.size()) ? lineCells.size() : 0;
+    } else if (rowWidth != 0 && lineCells.size() != rowWidth) {
+      StepLine(text, cursor, line);
+      SkipToBlankLine(text, cursor);
+      return refuse(MakeError(PuzzleTextProblem::kRowLength, line.number, lineCells.front().column,
+                              "", static_cast<int>(lineCells.size()), static_cast<int>(rowWidth)));
+    }
+    cells.insert(cells.end(), lineCells.begin(), lineCells.end());
+    StepLine(text, cursor, line);
+    if (SizeForCount(cells.size()) != 0) {
+      InputData data;
+      if (!MakeBoard(cells, &data, &error)) return refuse(error);
+      *puzzle = {startLine, true, data, {}};
+      return true;
+    }
+    if (cells.size() > kMostCells) {
+      SkipToBlankLine(text, cursor);
+      return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
+                              static_cast<int>(cells.size())));
+    }
+  }
+  if (cells.empty()) return false;
+  return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
+                          static_cast<int>(cells.size())));
+}
+
+bool ReadFirstPuzzle(const std::string& text, InputData* data, bool* more, PuzzleTextError* error) {
+  PuzzleTextCursor cursor;
+  TextPuzzle puzzle;
+  if (!NextTextPuzzle(text, &cursor, &puzzle)) {
+    *error = MakeError(PuzzleTextProblem::kNoPuzzle, 1, 1);
+    return false;
+  }
+  if (!puzzle.valid) {
+    *error = puzzle.error;
+    return false;
+  }
+  TextPuzzle next;
+  *more = NextTextPuzzle(text, &cursor, &next);
+  *data = puzzle.data;
+  return true;
+}
+
+std::string PuzzleTextErrorReason(const PuzzleTextError& error) {
+  const std::string found = "'" + error.found + "'";
+  const std::string size = std::to_string(error.expected);
+  std::string why;
+  switch (error.problem) {
+    case PuzzleTextProblem::kNoPuzzle:
+      why = "no puzzle: the text is empty or holds only comments";
+      break;
+    case PuzzleTextProblem::kBadCharacter:
+      why = found +
+            " is neither a cell (a digit, a letter A to Y, '.') nor drawing (| - + * = "
+            "and spaces)";
+      break;
+    case PuzzleTextProblem::kBadNumber:
+      why = found + " is neither a number from 0 to 25 nor '.'";
+      break;
+    case PuzzleTextProblem::kAboveSize:
+      why = error.found + " is above " + size + ", the largest digit of a " + size + "x" + size +
+            " board";
+      break;
+    case PuzzleTextProblem::kLetterOutOfSize:
+      why = found + " is no digit of a " + size + "x" + size + " board" +
+            (error.expected == 16 ? " (A to G stand for 10 to 16)" : " (1 to 9)");
+      break;
+    case PuzzleTextProblem::kDigitAmongLetters:
+      why = found + " stands among letters: a 25x25 board in letters writes 1 to 25 as A to Y";
+      break;
+    case PuzzleTextProblem::kRowLength:
+      why = "this row has " + std::to_string(error.count) + " cells, the rows above " + size;
+      break;
+    case PuzzleTextProblem::kCellCount:
+      why = "the puzzle starting here has " + std::to_string(error.count) +
+            " cells; a board has 81 (9x9), 256 (16x16) or 625 (25x25)";
+      break;
+  }
+  return why;
+}
+
+std::string DescribePuzzleTextError(const PuzzleTextError& error) {
+  return "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) + ": " +
+         PuzzleTextErrorReason(error);
+}
+
+std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGridSize]) {
+  std::string text;
+  for (int y = 0; y < gridSize; ++y) {
+    for (int x = 0; x < gridSize; ++x) {
+      const int32_t v = cells[x][y];
+      if (gridSize == 9) {
+        text += v == 0 ? '.' : static_cast<char>('0' + v);
+      } else {
+        if (x > 0) text += ' ';
+        text += std::to_string(v);
+      }
+    }
+    if (gridSize != 9 || y == gridSize - 1) text += '\n';
+  }
+  return text;
+}
+
+bool LooksLikeInputData(const uint8_t* bytes, size_t size) {
+  if (size >= 3 && bytes[0] == 0x01 && bytes[1] == 0x02 && bytes[2] == 0x72) return true;
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t b = bytes[i];
+    const bool textControl = b == '\t' || b == '\n' || b == '\v' || b == '\f' || b == '\r';
+    if ((b < 0x20 && !textControl) || b == 0x7F) return true;
+  }
+  return false;
+}
