@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of Corvana: the native core and command-line tests, the same
 # under AddressSanitizer with UBSan, the worker protocol and the racing count
-# under ThreadSanitizer, then the Windows program under Wine. Installs what it
+# under ThreadSanitizer, the two readers of outside bytes under libFuzzer,
+# then the Windows program under Wine. Installs what it
 # needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,9 @@ TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-
   --timeout 900 -L worker
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
   --timeout 900 -R '^Clause(Lane|Race)[.]|^ClauseSearch[.]ProvesTheHardPuzzle'
+
+echo "== fuzzing the readers of outside bytes: puzzle text and input-data files"
+scripts/fuzz.sh 25
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== the Windows program under Wine"
