@@ -216,6 +216,7 @@ void SkipToBlankLine(const std::string& text, PuzzleTextCursor* cursor) {
 }  // namespace
 
 bool NextTextPuzzle(const std::string& text, PuzzleTextCursor* cursor, TextPuzzle* puzzle) {
+  if (cursor->offset == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) cursor->offset = 3;
   std::vector<ReadCell> cells;
   int startLine = 0;
   size_t rowWidth = 0;  // cells in each row of a grid, when its first line is one row

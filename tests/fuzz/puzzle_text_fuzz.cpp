@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       const int n = puzzle.data.gridSize;
       Check(n == 9 || n == 16 || n == 25);
       for (int x = 0; x < n; ++x) {
-        for (int y = 0; y < n; ++y) Check(puzzle.data.given[x][y] >= 0 && puzzle.data.given[x][y] <= n);
+        for (int y = 0; y < n; ++y)
+          Check(puzzle.data.given[x][y] >= 0 && puzzle.data.given[x][y] <= n);
       }
       InputData again;
       bool more = true;
