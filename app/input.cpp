@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/puzzle_io.h"
 #include "app/resource.h"
 #include "solver/board.h"
 #include "solver/worker.h"
@@ -134,6 +135,9 @@ void ShowDigitMenu(HWND window, POINT screen) {
 }  // namespace
 
 void HandleKey(HWND window, UINT key, BOOL, int, UINT) {
+  // Paste stops a running solve like any command that changes the board, and
+  // copy takes what is on the board, so both come before the solve's guard.
+  if (HandlePuzzleKey(window, key)) return;
   if (SolveRunning()) return;
   board.prevCursor = board.cursor;
   const int digit = DigitOfKey(key);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 // WM_KEYDOWN in its message-cracker form; only the window and the key count.
+// The clipboard keys go to puzzle_io.h, also while a solve runs.
 void HandleKey(HWND window, UINT key, BOOL down, int repeat, UINT flags);
 
 // WM_LBUTTONDOWN / WM_RBUTTONDOWN at a client position.

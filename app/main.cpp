@@ -1,6 +1,7 @@
 // Corvana's entry: the main window and its message loop.
 #include <windows.h>
 
+#include "app/puzzle_io.h"
 #include "app/shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -10,6 +11,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   HACCEL accelerators = LoadAcceleratorsA(instance, "MYMENU");
   ShowWindow(window, showCommand);
   UpdateWindow(window);
+  OpenCommandLineFile(window, GetCommandLineW());
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorA(window, accelerators, &message) != 0) continue;

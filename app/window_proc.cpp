@@ -3,6 +3,7 @@
 
 #include "app/commands.h"
 #include "app/input.h"
+#include "app/puzzle_io.h"
 #include "app/shell.h"
 #include "solver/board.h"
 #include "solver/window_hooks.h"
@@ -17,6 +18,7 @@ void OnCreate(HWND window) {
   board.searchStopped.store(1);
   EnableStartSearch(window, true);
   CreateCanvas(window);
+  DragAcceptFiles(window, TRUE);
   ClearAll();
   ResetBoard(window);
 }
@@ -53,6 +55,9 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_RBUTTONDOWN:
       OnRightButton(window, LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

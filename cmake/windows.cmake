@@ -10,6 +10,7 @@ target_compile_options(corvana_core PRIVATE ${CORVANA_WIN_OPTIONS})
 add_library(corvana_app STATIC
   app/commands.cpp
   app/input.cpp
+  app/puzzle_io.cpp
   app/shell.cpp
   app/window_hooks_win.cpp
   app/window_proc.cpp
@@ -67,21 +68,24 @@ if(TARGET gtest)
   target_link_libraries(corvana_win_tests PRIVATE corvana_app gtest)
   target_link_options(corvana_win_tests PRIVATE -static)
   set_target_properties(corvana_win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_compile_definitions(corvana_win_tests PRIVATE
+    CORVANA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     include(GoogleTest)
     gtest_discover_tests(corvana_win_tests
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
-      TEST_FILTER "-*Popup*"
+      TEST_FILTER "-*Popup*:*Clipboard*"
       PROPERTIES TIMEOUT 300)
     # Under Wine a pop-up menu closes at once when another test's window takes
-    # the foreground, so the tests that open one run alone.
+    # the foreground, and the clipboard is the whole display's, so the tests
+    # that open a pop-up or use the clipboard run alone.
     gtest_discover_tests(corvana_win_tests
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
-      TEST_FILTER "*Popup*"
+      TEST_FILTER "*Popup*:*Clipboard*"
       PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
   endif()
 endif()
