@@ -5,7 +5,7 @@
 # corvana_start_xvfb.
 
 CORVANA_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 \
-xvfb xdotool fonts-ipafont-gothic fp-utils imagemagick x11-apps locales"
+xvfb xdotool xclip fonts-ipafont-gothic fp-utils imagemagick x11-apps locales"
 
 corvana_install_packages() {
   "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" $CORVANA_PACKAGES "$@"

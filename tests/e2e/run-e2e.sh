@@ -3,8 +3,9 @@
 # 9 x 9 puzzle with mouse clicks and digit keys, solves it through the menu by
 # its keyboard mnemonics (Alt+R, A), steps to the next solution the same way,
 # and checks the screen's pixels at each step. Then it shows the 16 x 16 and
-# 25 x 25 boards, solves a 16 x 16 one, and leaves screenshots of each in the
-# output folder.
+# 25 x 25 boards, solves a 16 x 16 one, pastes a hard 25 x 25 puzzle through
+# the X clipboard, solves it and copies it back out, and leaves screenshots of
+# each in the output folder.
 #
 # Usage: run-e2e.sh BUILD_DIR OUTPUT_DIR   (DISPLAY must name a display that
 # has no window manager, such as a fresh Xvfb)
@@ -193,6 +194,52 @@ expect_pixel 510 20 000000 "25 x 25 right edge"
 expect_pixel 511 20 000000 "25 x 25 doubled right edge"
 expect_pixel 20 20 D5D5D5 "25 x 25 cursor cell"
 save_window board-25x25
+
+# ---- Paste and copy through the X clipboard ----
+# A hard 25 x 25 puzzle goes in from the X clipboard with Ctrl+V, as text
+# copied in another program would, is solved through the menu, and the board
+# comes back out with Ctrl+C; the text read from the X clipboard must be a
+# valid 25 x 25 solution that holds every clue.
+PASTE_PUZZLE="$HERE/../data/paste_hard_25x25.txt"
+grep -v '^#' "$PASTE_PUZZLE" | xclip -selection clipboard -i
+type_keys ctrl+v
+sleep 0.5
+shot
+first_clue=$(grep -v '^#' "$PASTE_PUZZLE" | tr -s ' ' '\n' | grep -n -m1 -v '^0$' | cut -d: -f1)
+first_clue=$((first_clue - 1))
+[ "$(count_in_cell 0 $((first_clue % 25)) $((first_clue / 25)) FF0000)" -gt 3 ] ||
+  fail "the pasted clue at cell $first_clue is not red"
+expect_pixel 10 20 000000 "25 x 25 left edge after the paste"
+save_window pasted-25x25
+type_keys alt+r a
+solved=""
+for _ in $(seq 1 240); do
+  sleep 0.5
+  type_keys ctrl+c
+  copied=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r' || true)
+  if [ "$(printf '%s\n' "$copied" | grep -c .)" -eq 25 ] && ! printf '%s\n' "$copied" | grep -qw 0; then
+    solved=$copied
+    break
+  fi
+done
+[ -n "$solved" ] || fail "no solved 25 x 25 board came out of the X clipboard"
+printf '%s\n' "$solved" >"$OUT_DIR/pasted-25x25-solution.txt"
+python3 - "$PASTE_PUZZLE" "$OUT_DIR/pasted-25x25-solution.txt" <<'PY' || fail "the copied board is no solution of the pasted puzzle"
+import sys
+clues = [int(v) for line in open(sys.argv[1]) if not line.startswith("#") for v in line.split()]
+rows = [[int(v) for v in line.split()] for line in open(sys.argv[2]) if line.strip()]
+assert len(rows) == 25 and all(len(r) == 25 for r in rows), "not 25 rows of 25"
+cells = [v for r in rows for v in r]
+want = set(range(1, 26))
+units = [[r * 25 + c for c in range(25)] for r in range(25)]
+units += [[r * 25 + c for r in range(25)] for c in range(25)]
+units += [[(b // 5 * 5 + k // 5) * 25 + b % 5 * 5 + k % 5 for k in range(25)] for b in range(25)]
+assert all({cells[i] for i in unit} == want for unit in units), "a unit repeats a digit"
+assert all(c == 0 or c == v for c, v in zip(clues, cells)), "a clue was changed"
+PY
+save_window pasted-25x25-solved
+echo "e2e: pasted 25 x 25 puzzle solved and copied back out"
+# ---- end of the clipboard block ----
 
 # F1 opens the help file beside the program in the help viewer, whose title
 # begins with the help file's title.
