@@ -237,6 +237,10 @@ units += [[(b // 5 * 5 + k // 5) * 25 + b % 5 * 5 + k % 5 for k in range(25)] fo
 assert all({cells[i] for i in unit} == want for unit in units), "a unit repeats a digit"
 assert all(c == 0 or c == v for c, v in zip(clues, cells)), "a clue was changed"
 PY
+sleep 0.5
+shot
+[ "$(count_in_cell 0 24 24 FF0000)" -gt 3 ] || [ "$(count_in_cell 0 24 24 000000)" -gt 3 ] ||
+  [ "$(count_in_cell 0 24 24 0000FF)" -gt 3 ] || fail "the last cell shows no digit after the solve"
 save_window pasted-25x25-solved
 echo "e2e: pasted 25 x 25 puzzle solved and copied back out"
 # ---- end of the clipboard block ----
