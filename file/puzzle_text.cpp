@@ -288,8 +288,10 @@ bool ReadFirstPuzzle(const std::string& text, InputData* data, bool* more, Puzzl
     *error = puzzle.error;
     return false;
   }
+  // Text around a puzzle (a post's words after its grid) is no second puzzle.
   TextPuzzle next;
-  *more = NextTextPuzzle(text, &cursor, &next);
+  *more = false;
+  while (!*more && NextTextPuzzle(text, &cursor, &next)) *more = next.valid;
   *data = puzzle.data;
   return true;
 }

@@ -61,8 +61,8 @@ struct PuzzleTextCursor {
 bool NextTextPuzzle(const std::string& text, PuzzleTextCursor* cursor, TextPuzzle* puzzle);
 
 // The one puzzle the window takes from a text: the first. True with *data
-// written and *more set when anything but blanks and comments follows it;
-// false with *error written when the first puzzle is refused or there is none.
+// written and *more set when another puzzle that reads follows it; false with
+// *error written when the first puzzle is refused or there is none.
 bool ReadFirstPuzzle(const std::string& text, InputData* data, bool* more, PuzzleTextError* error);
 
 // Why the text was refused, in English, without the place.

@@ -191,6 +191,9 @@ TEST(CliTest, WriteCvnRefusesAndKeepsTheOldFile) {
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("cannot write /nonexistent-dir/x.cvn"), std::string::npos);
   EXPECT_EQ(Solve("--write-cvn a.cvn b.txt c.txt").status, 2);
+  const CliRun noName = Solve("--write-cvn");
+  EXPECT_EQ(noName.status, 2);
+  EXPECT_NE(noName.err.find("--write-cvn takes the file to write"), std::string::npos);
 }
 
 TEST(CliTest, PrintCluesNamesRefusedPuzzles) {

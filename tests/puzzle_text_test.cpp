@@ -155,8 +155,12 @@ TEST(PuzzleTextTest, ManyPuzzlesOneAfterAnother) {
   ASSERT_TRUE(ReadFirstPuzzle(text, &data, &more, &error));
   EXPECT_TRUE(more);
   EXPECT_EQ(Cells(data), Top95Cells());
-  ASSERT_TRUE(ReadFirstPuzzle(std::string(kTop95) + "\n\n# the end\n", &data, &more, &error));
-  EXPECT_FALSE(more);
+  ASSERT_TRUE(ReadFirstPuzzle(std::string(kTop95) + "\n\n# the end\nSolved in 3 s.\n", &data, &more,
+                              &error));
+  EXPECT_FALSE(more) << "words after the puzzle are no second puzzle";
+  ASSERT_TRUE(
+      ReadFirstPuzzle(std::string(kTop95) + "\nnot a puzzle\n" + kTop95, &data, &more, &error));
+  EXPECT_TRUE(more);
 }
 
 TEST(PuzzleTextTest, ClashingCluesAreStillAPuzzle) {

@@ -64,7 +64,11 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->stats = true;
     } else if (arg == "--print-clues") {
       options->printClues = true;
-    } else if (arg == "--write-cvn" && i + 1 < argc) {
+    } else if (arg == "--write-cvn") {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') {
+        std::fprintf(stderr, "corvana-solve: --write-cvn takes the file to write\n");
+        return false;
+      }
       options->writeCvn = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
