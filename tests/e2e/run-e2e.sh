@@ -243,6 +243,36 @@ shot
   [ "$(count_in_cell 0 24 24 0000FF)" -gt 3 ] || fail "the last cell shows no digit after the solve"
 save_window pasted-25x25-solved
 echo "e2e: pasted 25 x 25 puzzle solved and copied back out"
+
+# A second Corvana started with a text puzzle file (its name has a space) on
+# its command line opens with that puzzle: its clues come out with
+# Ctrl+Shift+C. It is ended before anything else looks for windows.
+LINE_PUZZLE="4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......"
+printf '# top95 #1\n%s\n' "$LINE_PUZZLE" >"$OUT_DIR/command line.txt"
+(cd "$OUT_DIR" && exec "$WINE_RUN" "$BUILD_DIR/Corvana.exe" "command line.txt") \
+  >"$OUT_DIR/corvana-command-line.log" 2>&1 &
+SECOND_PID=$!
+SECOND=""
+for _ in $(seq 1 100); do
+  SECOND=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | grep -vx "$WINDOW" | head -1 || true)
+  [ -n "$SECOND" ] && break
+  sleep 0.2
+done
+[ -n "$SECOND" ] || fail "Corvana with a file on its command line showed no window"
+sleep 1
+xdotool windowfocus --sync "$SECOND"
+type_keys ctrl+shift+c
+opened=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r' || true)
+kill "$SECOND_PID" 2>/dev/null || true
+for _ in $(seq 1 50); do
+  xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | grep -qvx "$WINDOW" || break
+  sleep 0.2
+done
+[ "$opened" = "$LINE_PUZZLE" ] || fail "the command line's puzzle file did not open: '$opened'"
+# Back to the first window: a click beside its board makes it active again.
+xdotool mousemove $((CX + 5)) $((CY + 5)) click 1
+sleep 0.3
+echo "e2e: a puzzle file on the command line opened"
 # ---- end of the clipboard block ----
 
 # F1 opens the help file beside the program in the help viewer, whose title
