@@ -135,7 +135,12 @@ bool ClipboardText(HWND window, std::string* text) {
 HGLOBAL GlobalCopy(const void* bytes, size_t size) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (memory == nullptr) return nullptr;
-  std::memcpy(GlobalLock(memory), bytes, size);
+  void* copy = GlobalLock(memory);
+  if (copy == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  std::memcpy(copy, bytes, size);
   GlobalUnlock(memory);
   return memory;
 }
