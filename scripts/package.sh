@@ -117,5 +117,5 @@ export LC_ALL=C
 touch -d "@$stamp" "$STAGE"/*
 chmod 644 "$STAGE"/*
 rm -f "$ZIP"
-(cd "$STAGE" && ls | sort | zip -q -X -D "$ZIP" -@)
+(cd "$STAGE" && printf '%s\n' * | sort | zip -q -X -D "$ZIP" -@)
 echo "Package: $ZIP ($(stat -c %s "$ZIP") bytes, sha256 $(sha256sum "$ZIP" | cut -c1-64))"

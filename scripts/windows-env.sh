@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the Windows scripts: installs what building and running Corvana
 # under Wine needs, quietly and only when missing, and makes the Japanese
 # locale. Where the kernel runs 32-bit programs it also installs the 32-bit
@@ -22,16 +23,18 @@ corvana_runs_32bit() {
     CORVANA_NO_32BIT_REASON="no temporary file for the 32-bit probe"
     return 1
   }
-  # ELF header: 32-bit, little-endian, executable, i386, entry 0x08048054,
-  # one program header at offset 52.
-  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000' >"$probe"
-  printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000' >>"$probe"
-  printf '\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000' >>"$probe"
-  # Program header: the whole file loaded read+execute at 0x08048000.
-  printf '\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010' >>"$probe"
-  printf '\140\000\000\000\140\000\000\000\005\000\000\000\000\020\000\000' >>"$probe"
-  # mov ebx, 42; mov eax, 1 (exit); int 0x80
-  printf '\273\052\000\000\000\270\001\000\000\000\315\200' >>"$probe"
+  {
+    # ELF header: 32-bit, little-endian, executable, i386, entry 0x08048054,
+    # one program header at offset 52.
+    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000'
+    printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000'
+    printf '\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000'
+    # Program header: the whole file loaded read+execute at 0x08048000.
+    printf '\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010'
+    printf '\140\000\000\000\140\000\000\000\005\000\000\000\000\020\000\000'
+    # mov ebx, 42; mov eax, 1 (exit); int 0x80
+    printf '\273\052\000\000\000\270\001\000\000\000\315\200'
+  } >"$probe"
   chmod 700 "$probe"
   # The braces keep the shell's own "Segmentation fault" line quiet too.
   { "$probe"; } 2>/dev/null || status=$?
