@@ -8,7 +8,7 @@
 #
 #   scripts/test-windows.sh [--update-docs]
 #
-# --update-docs copies the end-to-end screenshots into docs/.
+# --update-docs copies the 64-bit end-to-end run's screenshots into docs/.
 # Build folders: build-win32, build-win64. Wine prefix: CORVANA_WINEPREFIX,
 # by default ~/.cache/corvana-wine (made once, with the Japanese locale).
 set -euo pipefail
