@@ -1,4 +1,6 @@
 # Cross build for 32-bit Windows with mingw-w64 (posix threads): the release
-# build. Its programs are not run here (this machine has no 32-bit Wine).
+# build. Its tests run under the 32-bit Wine (wine32:i386) through the
+# wine-run wrapper, on machines whose kernel runs 32-bit programs.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)

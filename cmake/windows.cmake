@@ -2,7 +2,9 @@
 # mingw-w64 cross builds (cmake/mingw-*.cmake).
 enable_language(C RC)
 
-set(CORVANA_WIN_OPTIONS -fexec-charset=CP932)
+# The source folder is named "." in anything the compiler writes down, so a
+# build gives the same program wherever the sources lie.
+set(CORVANA_WIN_OPTIONS -fexec-charset=CP932 -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 target_compile_options(corvana_core PRIVATE ${CORVANA_WIN_OPTIONS})
 
 # Everything of the program but WinMain, so the tests can create the real
@@ -28,7 +30,9 @@ set_source_files_properties(${CORVANA_RESOURCES} PROPERTIES
 add_executable(Corvana WIN32 app/main.cpp ${CORVANA_RESOURCES})
 target_compile_options(Corvana PRIVATE ${CORVANA_WIN_OPTIONS})
 target_link_libraries(Corvana PRIVATE corvana_app)
-target_link_options(Corvana PRIVATE -static -mwindows)
+# Stripped and without the link time in its header: the program's bytes
+# depend on its sources alone, so two builds of one commit are identical.
+target_link_options(Corvana PRIVATE -static -mwindows -s -Wl,--no-insert-timestamp)
 set_target_properties(Corvana PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The help file, compiled from our own HTML and placed next to the program.
@@ -46,8 +50,9 @@ if(CHMCMD AND ICONV)
     COMMAND ${ICONV} -f UTF-8 -t CP932 -o ${HELP_BUILD}/cv_help.hhp ${HELP_SOURCE}/cv_help.hhp
     COMMAND ${ICONV} -f UTF-8 -t CP932 -o ${HELP_BUILD}/cv_help.hhc ${HELP_SOURCE}/cv_help.hhc
     COMMAND ${CMAKE_COMMAND} -E chdir ${HELP_BUILD} ${CHMCMD} --no-html-scan --verbosity 0 cv_help.hhp
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/cmake/chm-clear-times ${HELP_BUILD}/cv_help.chm
     COMMAND ${CMAKE_COMMAND} -E copy ${HELP_BUILD}/cv_help.chm ${CMAKE_BINARY_DIR}/cv_help.chm
-    DEPENDS ${CORVANA_HELP_SOURCES}
+    DEPENDS ${CORVANA_HELP_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/chm-clear-times
     COMMENT "Compiling the help file")
   add_custom_target(corvana_help ALL DEPENDS ${CMAKE_BINARY_DIR}/cv_help.chm)
 else()

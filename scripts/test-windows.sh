@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The Windows side of the tests: builds Corvana for i686 (the release) and
-# x86_64, runs the GoogleTest suite of the real window under 64-bit Wine on a
-# virtual display, then the end-to-end script. Exits non-zero on any failure.
+# x86_64, and on a virtual display runs the GoogleTest suite of the real
+# window and the end-to-end script on both, each under its own Wine (32-bit,
+# 64-bit); then makes the download package and tests it. Where this machine
+# does not run 32-bit programs (or CORVANA_NO_32BIT=1), the runs of the i686
+# program are skipped with a line that says why. Exits non-zero on any failure.
 #
 #   scripts/test-windows.sh [--update-docs]
 #
-# --update-docs copies the end-to-end screenshots into docs/.
+# --update-docs copies the 64-bit end-to-end run's screenshots into docs/.
 # Build folders: build-win32, build-win64. Wine prefix: CORVANA_WINEPREFIX,
 # by default ~/.cache/corvana-wine (made once, with the Japanese locale).
 set -euo pipefail
@@ -17,11 +20,18 @@ UPDATE_DOCS=0
 
 # shellcheck source=scripts/windows-env.sh
 . "$ROOT/scripts/windows-env.sh"
+CORVANA_32BIT=0
+if corvana_runs_32bit; then
+  CORVANA_32BIT=1
+else
+  echo "test-windows: the 32-bit run is skipped: $CORVANA_NO_32BIT_REASON"
+fi
 corvana_install_packages
 corvana_make_locale
 
 export CORVANA_WINEPREFIX=${CORVANA_WINEPREFIX:-$HOME/.cache/corvana-wine}
 export WINEPREFIX=$CORVANA_WINEPREFIX
+mkdir -p "$(dirname "$WINEPREFIX")"
 
 build() {
   local arch=$1 dir=$2
@@ -48,20 +58,47 @@ cleanup() {
   kill "$CORVANA_XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
-# Keeps one Wine server for all the test programs; the first start also
-# makes the prefix (wine-run).
+# Keeps one Wine server for all the test programs, 32-bit and 64-bit; the
+# first start also makes the prefix (wine-run).
 "$ROOT/cmake/wine-run" cmd /c exit >/dev/null 2>&1 || true
 wineserver -p 60 || true
 
-echo "== Tests of the real window under Wine (display $DISPLAY)"
-start=$(date +%s)
 # A test of the window that fails is run once more: keys posted into a
 # menu loop under Wine are timing-dependent, and a real fault fails twice.
-(cd "$ROOT/build-win64" && ctest --output-on-failure -j "$JOBS" --timeout 600 --repeat until-pass:2)
-echo "   ($(($(date +%s) - start)) s)"
+window_tests() {  # build folder, name
+  echo "== Tests of the real window, $2, under Wine (display $DISPLAY)"
+  local start
+  start=$(date +%s)
+  (cd "$ROOT/$1" && ctest --output-on-failure -j "$JOBS" --timeout 600 --repeat until-pass:2)
+  echo "   ($(($(date +%s) - start)) s)"
+}
 
-echo "== End to end"
-"$ROOT/tests/e2e/run-e2e.sh" "$ROOT/build-win64" "$ROOT/build-win64/e2e"
+end_to_end() {  # build folder, name
+  echo "== End to end, $2"
+  local start
+  start=$(date +%s)
+  "$ROOT/tests/e2e/run-e2e.sh" "$ROOT/$1" "$ROOT/$1/e2e"
+  echo "   ($(($(date +%s) - start)) s)"
+}
+
+window_tests build-win64 x86_64
+end_to_end build-win64 x86_64
+if [ $CORVANA_32BIT -eq 1 ]; then
+  window_tests build-win32 "i686 (the release)"
+  end_to_end build-win32 "i686 (the release)"
+fi
+
+echo "== The download package"
+start=$(date +%s)
+"$ROOT/scripts/package.sh"
+echo "   ($(($(date +%s) - start)) s)"
+if [ $CORVANA_32BIT -eq 1 ]; then
+  start=$(date +%s)
+  "$ROOT/tests/e2e/run-package.sh" "$ROOT/dist/corvana-1.2a-win32.zip" "$ROOT/build-win32/package-test"
+  echo "   ($(($(date +%s) - start)) s)"
+else
+  echo "test-windows: the package test is skipped: $CORVANA_NO_32BIT_REASON"
+fi
 
 if [ $UPDATE_DOCS -eq 1 ]; then
   cp "$ROOT"/build-win64/e2e/board-*.png "$ROOT/docs/"

@@ -41,12 +41,14 @@ expect_pixel() {
   [ "$got" = "$3" ] || fail "$4: client pixel ($1, $2) is $got, expected $3"
 }
 
-# Count of pixels of one colour in the square of a cell of a board with
-# offset OFF, from the last screenshot.
+# Count of pixels of one colour (RRGGBB) in the square of a cell of a board
+# with offset OFF, from the last screenshot: the colour's line of the
+# square's histogram, 0 when the colour is not there.
 count_in_cell() {
-  local off=$1 x=$2 y=$3 colour=$4
+  local off=$1 x=$2 y=$3 colour=${4^^}
   convert "$SHOT" -crop "17x17+$((CX + off + 20 * x + 12))+$((CY + off + 20 * y + 12))" +repage \
-    -fill black +opaque "#$colour" -fill white -opaque "#$colour" -format '%[fx:round(mean*w*h)]' info:
+    -depth 8 -format '%c' histogram:info: |
+    awk -v c="#$colour" '{ for (i = 2; i <= NF; i++) if ($i == c) { n += $1; break } } END { print n + 0 }'
 }
 
 cell_png() {
