@@ -79,6 +79,7 @@ TEST_F(ShellTest, CreationChecksTheNineBoardAndShowsProgressWithStartEnabled) {
   EXPECT_FALSE(IsChecked(302));  // the resource checks it; creation corrects it
   EXPECT_TRUE(IsChecked(800));
   EXPECT_FALSE(IsChecked(801));
+  EXPECT_EQ(board.showProgress.load(), 1) << "the check mark on 800 must tell the truth";
   EXPECT_FALSE(IsStartGreyed());
   EXPECT_EQ(board.gridSize, 9);
   EXPECT_EQ(board.searchStopped.load(), 1);
