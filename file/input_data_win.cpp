@@ -63,15 +63,20 @@ bool WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
   return false;
 }
 
-// The whole file, or false when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+// The file's bytes up to one more than any input-data file has, so that a
+// huge file chosen with the "All" filter is neither read whole nor taken in
+// memory; false when it cannot be opened or read.
+bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  uint8_t chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes->insert(bytes->end(), chunk, chunk + count);
+  bytes->resize(kInputDataReadLimit);
+  size_t count = 0;
+  size_t got;
+  while (count < bytes->size() &&
+         (got = std::fread(bytes->data() + count, 1, bytes->size() - count, file)) > 0) {
+    count += got;
   }
+  bytes->resize(count);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
@@ -98,7 +103,7 @@ void LoadInputData(HWND window) {
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   if (GetOpenFileNameA(&record) == 0) return;
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(filePath, &bytes)) {
+  if (!ReadInputDataFile(filePath, &bytes)) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
     return;
   }

@@ -68,13 +68,21 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
+// The whole input, except that an input-data file is read only as far as it
+// takes to know it is too long: text of many puzzles may be any length.
 bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
   FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
   if (file == nullptr) return false;
   uint8_t buffer[65536];
   size_t got = 0;
+  bool binary = false;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
     content->insert(content->end(), buffer, buffer + got);
+    binary = binary || LooksLikeInputData(std::vector<uint8_t>(buffer, buffer + got));
+    if (binary && content->size() > kMaxInputDataFileSize) {
+      content->resize(kInputDataReadLimit);
+      break;
+    }
   }
   const bool ok = std::ferror(file) == 0;
   if (file != stdin) std::fclose(file);

@@ -85,6 +85,8 @@ bool ParseWordsLine(const std::string& line, InputData* data, std::string* error
   return true;
 }
 
+static_assert(kMaxInputDataFileSize == 1254, "the message of kTooLong names the limit");
+
 const char* DescribeStatus(InputDataStatus status) {
   switch (status) {
     case InputDataStatus::kBadHeader:
@@ -93,6 +95,8 @@ const char* DescribeStatus(InputDataStatus status) {
     case InputDataStatus::kBadClues:
       return "not a valid input-data file: a clue is above the board size or the clues end "
              "early";
+    case InputDataStatus::kTooLong:
+      return "not a valid input-data file: longer than 1254 bytes, the size of the largest board";
     case InputDataStatus::kOk:
       break;
   }
