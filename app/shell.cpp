@@ -31,6 +31,16 @@ HWND CreateMainWindow(HINSTANCE instance) {
                          kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
 }
 
+int RunMessageLoop(HWND window, HACCEL accelerators, GetMessageFunction getMessage) {
+  MSG message;
+  while (getMessage(&message, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorA(window, accelerators, &message) != 0) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
 // Only the desktop's right and bottom enter the formula; on a desktop smaller
 // than the window the position goes negative and the size stays.
 int CenterWindow(HWND window) {

@@ -10,6 +10,14 @@ ATOM RegisterMainClass(HINSTANCE instance);
 // Creates the fixed-size main window, centred, with the empty 9 x 9 board.
 HWND CreateMainWindow(HINSTANCE instance);
 
+// How the message loop takes the next message: GetMessageA, or a stand-in
+// for a failure that cannot be brought about on purpose.
+using GetMessageFunction = BOOL(WINAPI*)(LPMSG, HWND, UINT, UINT);
+
+// The message loop of the main window: accelerators first, then translation
+// and dispatch, until the quit message. Returns the quit message's exit code.
+int RunMessageLoop(HWND window, HACCEL accelerators, GetMessageFunction getMessage = GetMessageA);
+
 // Moves the window to the middle of the desktop, size unchanged. Returns 0.
 int CenterWindow(HWND window);
 
