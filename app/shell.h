@@ -14,8 +14,12 @@ HWND CreateMainWindow(HINSTANCE instance);
 // for a failure that cannot be brought about on purpose.
 using GetMessageFunction = BOOL(WINAPI*)(LPMSG, HWND, UINT, UINT);
 
+// The exit code when the message loop cannot get its next message.
+constexpr int kMessageLoopFailed = 1;
+
 // The message loop of the main window: accelerators first, then translation
-// and dispatch, until the quit message. Returns the quit message's exit code.
+// and dispatch, until the quit message. Returns the quit message's exit code,
+// or kMessageLoopFailed when GetMessageA fails.
 int RunMessageLoop(HWND window, HACCEL accelerators, GetMessageFunction getMessage = GetMessageA);
 
 // Moves the window to the middle of the desktop, size unchanged. Returns 0.
