@@ -220,6 +220,22 @@ TEST_F(FileTest, FailedSaveReportsThePathAndLeavesTheOldFile) {
   EXPECT_EQ(FilesInDirectory(), 1);  // no temporary file left behind
 }
 
+// A file that cannot be made where the user pointed (here a folder that does
+// not exist) is reported as one that cannot be opened, with its path.
+TEST_F(FileTest, ASaveWhoseFileCannotBeCreatedReportsCannotOpenWithThePath) {
+  const std::string path = directory_ + "missing\\board.cvn";
+  EnterClue(0, 0, 5);
+  Save(path);
+  const auto seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].caption, "Cannot Open File");
+  EXPECT_EQ(seen[1].text, path);
+  EXPECT_EQ(seen[1].owner, window_);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FilesInDirectory(), 0);
+  EXPECT_EQ(board.given[0][0], 5);
+}
+
 TEST_F(FileTest, CancellingEitherDialogStillStopsTheSolveAndChangesNothing) {
   EnterClue(2, 2, 2);
   board.searchStopped.store(0);
