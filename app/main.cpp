@@ -12,11 +12,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   OpenCommandLineFile(window, GetCommandLineW());
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (TranslateAcceleratorA(window, accelerators, &message) != 0) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return RunMessageLoop(window, accelerators);
 }

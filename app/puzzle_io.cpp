@@ -14,9 +14,6 @@
 
 namespace {
 
-// An input-data file is at most 4 + 625 clues, each 10 doubled to 0x0D 0x0A;
-// reading one stops there, whatever the file's length.
-constexpr size_t kInputDataReadBound = 1255;
 // Text files are read this far; a puzzle file longer than that holds its
 // first puzzle well before the end.
 constexpr size_t kTextReadBound = 1 << 20;
@@ -208,7 +205,9 @@ void OpenPuzzleFile(HWND window, const wchar_t* path) {
     return;
   }
   std::vector<uint8_t> bytes;
-  ReadUpTo(file, kInputDataReadBound, &bytes);
+  // An input-data file is read only as far as it takes to know it is too
+  // long, whatever the file's length.
+  ReadUpTo(file, kInputDataReadLimit, &bytes);
   const bool utf16 = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
   const bool inputData = !utf16 && LooksLikeInputData(bytes.data(), bytes.size());
   if (!inputData) ReadUpTo(file, kTextReadBound, &bytes);

@@ -31,6 +31,20 @@ HWND CreateMainWindow(HINSTANCE instance) {
                          kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
 }
 
+// GetMessageA returns -1 on a failure, and trying again would fail again:
+// the loop ends then, with an exit code of its own.
+int RunMessageLoop(HWND window, HACCEL accelerators, GetMessageFunction getMessage) {
+  MSG message;
+  for (;;) {
+    const BOOL got = getMessage(&message, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);
+    if (got == -1) return kMessageLoopFailed;
+    if (TranslateAcceleratorA(window, accelerators, &message) != 0) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 // Only the desktop's right and bottom enter the formula; on a desktop smaller
 // than the window the position goes negative and the size stays.
 int CenterWindow(HWND window) {

@@ -42,6 +42,7 @@ std::vector<uint8_t> EncodeInputData(const InputData& data) {
 }
 
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data) {
+  if (size > kMaxInputDataFileSize) return InputDataStatus::kTooLong;
   const std::vector<uint8_t> logical = FromTextMode(bytes, size);
   if (logical.size() < kHeaderSize) return InputDataStatus::kBadHeader;
   const int n = logical[3];

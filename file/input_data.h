@@ -18,16 +18,24 @@ struct InputData {
   int32_t given[kMaxGridSize][kMaxGridSize];
 };
 
+// The longest file the program writes: the header and a 25 x 25 board whose
+// every clue is 10, each stored as two bytes. A longer file is no input-data
+// file, so a reader needs to take in at most one byte more than this.
+constexpr size_t kMaxInputDataFileSize = 4 + 2 * kMaxGridSize * kMaxGridSize;
+constexpr size_t kInputDataReadLimit = kMaxInputDataFileSize + 1;
+
 enum class InputDataStatus {
   kOk,
   kBadHeader,  // the data ends within the header, or the size is not 9/16/25
   kBadClues,   // a clue above N, or the data ends before all N x N clues
+  kTooLong,    // more than kMaxInputDataFileSize bytes on disk
 };
 
 // The bytes on disk for `data`.
 std::vector<uint8_t> EncodeInputData(const InputData& data);
 
-// Parses the bytes on disk of a whole file into *data. *data is written in
+// Parses the bytes on disk of a whole file into *data (or its first
+// kInputDataReadLimit bytes, which is enough to know it is too long). *data is written in
 // full only when the result is kOk; otherwise it is left untouched.
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data);
 

@@ -38,40 +38,53 @@ OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
   return record;
 }
 
+enum class SaveOutcome {
+  kSaved,
+  kCannotOpen,   // no file could be made beside the target
+  kCannotWrite,  // made, but a write, the close or the replace failed
+};
+
 // Writes the whole file beside the target and moves it over the target only
 // when every write and the close have succeeded, so a failure leaves an
 // existing file as it was.
-bool WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
+SaveOutcome WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
   std::string directory(path);
   const size_t slash = directory.find_last_of("\\/");
   directory.resize(slash == std::string::npos ? 0 : slash + 1);
   if (directory.empty()) directory = ".";
   char temporary[MAX_PATH];
-  if (GetTempFileNameA(directory.c_str(), "cvn", 0, temporary) == 0) return false;
+  if (GetTempFileNameA(directory.c_str(), "cvn", 0, temporary) == 0) {
+    return SaveOutcome::kCannotOpen;
+  }
   std::FILE* file = std::fopen(temporary, "wb");
   if (file == nullptr) {
     DeleteFileA(temporary);
-    return false;
+    return SaveOutcome::kCannotOpen;
   }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
   if (written && closed &&
       MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+    return SaveOutcome::kSaved;
   }
   DeleteFileA(temporary);
-  return false;
+  return SaveOutcome::kCannotWrite;
 }
 
-// The whole file, or false when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+// The file's bytes up to one more than any input-data file has, so that a
+// huge file chosen with the "All" filter is neither read whole nor taken in
+// memory; false when it cannot be opened or read.
+bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  uint8_t chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes->insert(bytes->end(), chunk, chunk + count);
+  bytes->resize(kInputDataReadLimit);
+  size_t count = 0;
+  size_t got;
+  while (count < bytes->size() &&
+         (got = std::fread(bytes->data() + count, 1, bytes->size() - count, file)) > 0) {
+    count += got;
   }
+  bytes->resize(count);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
@@ -85,9 +98,15 @@ void SaveInputData(HWND window) {
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_HIDEREADONLY);
   record.lpstrDefExt = "cvn";
   if (GetSaveFileNameA(&record) == 0) return;
-  if (!WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
-    MessageBoxA(window, filePath, "Cannot Write File", MB_OK);
-    return;
+  switch (WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
+    case SaveOutcome::kSaved:
+      break;
+    case SaveOutcome::kCannotOpen:
+      MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
+      return;
+    case SaveOutcome::kCannotWrite:
+      MessageBoxA(window, filePath, "Cannot Write File", MB_OK);
+      return;
   }
   InvalidateRect(window, nullptr, TRUE);
 }
@@ -98,7 +117,7 @@ void LoadInputData(HWND window) {
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   if (GetOpenFileNameA(&record) == 0) return;
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(filePath, &bytes)) {
+  if (!ReadInputDataFile(filePath, &bytes)) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
     return;
   }

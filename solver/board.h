@@ -48,8 +48,9 @@ struct Board {
   int32_t solutionShown;
   // 1 while no worker runs or the running one has been asked to stop.
   std::atomic<int32_t> searchStopped;
-  // Toggled by the window thread while a worker may be drawing.
-  std::atomic<int32_t> showProgress;
+  // Toggled by the window thread while a worker may be drawing. The only
+  // field that does not start at 0: the progress display starts on.
+  std::atomic<int32_t> showProgress{1};
 };
 
 extern Board board;

@@ -20,9 +20,12 @@ std::thread& workerThread = *new std::thread;
 
 // workerRunning is true from the worker's creation until it has finished
 // SolveWorker; the waiting window thread is woken when it drops.
+// workerNumber counts the workers started, so that a wait knows whether the
+// worker it waits for is still the current one.
 std::mutex exitMutex;
 std::condition_variable exitSignal;
 bool workerRunning = false;
+unsigned workerNumber = 0;
 
 // How long the waiting window thread sleeps between two looks at the messages
 // the worker may have sent it.
@@ -39,25 +42,39 @@ void RunWorker(WindowHandle window) {
 
 }  // namespace
 
+// The messages handled while waiting can come from anywhere, and one of them
+// may run a stop step or a start itself (a WM_CLOSE or a command sent by
+// another program): then this wait is entered again inside itself. The inner
+// wait joins the worker, and a start also begins a new one; so the outer wait
+// ends as soon as its own worker has ended, and joins it only if no inner
+// wait has.
 void WaitForWorker(WindowHandle window) {
   if (!workerThread.joinable()) return;
   std::unique_lock<std::mutex> lock(exitMutex);
-  while (workerRunning) {
+  const unsigned awaited = workerNumber;
+  while (workerRunning && workerNumber == awaited) {
     // A plain join here could deadlock: the worker's message box disables its
     // owner window, which is a message sent to this thread.
     lock.unlock();
     HandleSentMessages(window);
     lock.lock();
-    exitSignal.wait_for(lock, kSentMessagePoll, [] { return !workerRunning; });
+    exitSignal.wait_for(lock, kSentMessagePoll,
+                        [awaited] { return !workerRunning || workerNumber != awaited; });
   }
+  const bool ownWorker = workerNumber == awaited;
   lock.unlock();
-  workerThread.join();
+  if (ownWorker && workerThread.joinable()) workerThread.join();
 }
 
+// Repeats until no worker is left: a start handled while waiting leaves a new
+// worker behind, which this step must stop too, since its caller goes on to
+// change the board.
 void StopWorker(WindowHandle window) {
-  board.searchStopped.store(1);
-  EnableStartSearch(window, true);
-  WaitForWorker(window);
+  do {
+    board.searchStopped.store(1);
+    EnableStartSearch(window, true);
+    WaitForWorker(window);
+  } while (workerThread.joinable());
 }
 
 void StartSearch(WindowHandle window) {
@@ -76,6 +93,7 @@ void StartSearch(WindowHandle window) {
   {
     std::lock_guard<std::mutex> lock(exitMutex);
     workerRunning = true;
+    ++workerNumber;
   }
   try {
     workerThread = std::thread(RunWorker, window);

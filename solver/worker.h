@@ -10,10 +10,13 @@ constexpr int kCommandStartSearch = 500;
 constexpr int kCommandStopSearch = 501;
 
 // The stop step every board-changing command runs first: searchStopped = 1,
-// the start-search item enabled, and a running worker waited for.
+// the start-search item enabled, and a running worker waited for. Returns
+// with no worker left, also when a message handled while waiting started one.
 void StopWorker(WindowHandle window);
 
-// Waits for a running worker to end by itself, without asking it to stop.
+// Waits for the running worker to end by itself, without asking it to stop.
+// Safe to enter again from a message handled while it waits; a worker that
+// such a message starts is not waited for.
 void WaitForWorker(WindowHandle window);
 
 // Command 500: a fresh solve, or with a solution on screen the next one.

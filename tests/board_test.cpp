@@ -7,6 +7,50 @@
 
 namespace {
 
+// What the process starts with, taken while the test program's statics are
+// made, before any test has touched the board.
+struct StartState {
+  int32_t gridSize, boxSize, boardOffset, solutionShown, searchStopped, showProgress;
+  int32_t cursorX, cursorY, conflictX, conflictY;
+  bool layersEmpty;
+};
+
+StartState TakeStartState() {
+  StartState state = {board.gridSize,
+                      board.boxSize,
+                      board.boardOffset,
+                      board.solutionShown,
+                      board.searchStopped.load(),
+                      board.showProgress.load(),
+                      board.cursor.x,
+                      board.cursor.y,
+                      board.conflictAt.x,
+                      board.conflictOther.y,
+                      true};
+  for (int x = 0; x < kMaxGridSize; ++x) {
+    for (int y = 0; y < kMaxGridSize; ++y) {
+      state.layersEmpty &= (board.given[x][y] | board.fixed[x][y] | board.shown[x][y]) == 0;
+      for (int v = 0; v <= kMaxGridSize; ++v) state.layersEmpty &= board.eliminated[x][y][v] == 0;
+    }
+  }
+  return state;
+}
+
+const StartState atStart = TakeStartState();
+
+// Every field starts at 0 but the progress display, which starts on, as the
+// check mark of its menu item says.
+TEST(BoardStartTest, EveryFieldStartsAtZeroButTheProgressDisplayIsOn) {
+  EXPECT_EQ(atStart.showProgress, 1);
+  EXPECT_EQ(atStart.gridSize, 0);
+  EXPECT_EQ(atStart.boxSize, 0);
+  EXPECT_EQ(atStart.boardOffset, 0);
+  EXPECT_EQ(atStart.solutionShown, 0);
+  EXPECT_EQ(atStart.searchStopped, 0);
+  EXPECT_EQ(atStart.cursorX | atStart.cursorY | atStart.conflictX | atStart.conflictY, 0);
+  EXPECT_TRUE(atStart.layersEmpty);
+}
+
 class BoardTest : public ::testing::Test {
  protected:
   void SetUp() override {

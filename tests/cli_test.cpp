@@ -96,6 +96,29 @@ TEST(CliTest, ReadsInputDataFilesAndReportsUnreadableOnes) {
   EXPECT_NE(run.err.find(missing + ": cannot read"), std::string::npos) << run.err;
 }
 
+TEST(CliTest, RejectsAnInputDataFileLongerThanAnyBoardWithAClearError) {
+  InputData data = {};
+  data.gridSize = 9;
+  data.given[0][0] = 3;
+  std::vector<uint8_t> bytes = EncodeInputData(data);
+  bytes.resize(kMaxInputDataFileSize, 0);
+  const std::string longest = TempPath("longest.cvn");
+  WriteFile(longest, std::string(bytes.begin(), bytes.end()));
+  bytes.resize(1 << 20, 0);  // a megabyte of a valid board and trailing bytes
+  const std::string huge = TempPath("huge.cvn");
+  WriteFile(huge, std::string(bytes.begin(), bytes.end()));
+
+  const CliRun run = Solve("--propagate " + longest + " " + huge);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out.substr(0, 6), "3 0 0 ") << "a file of the longest length is read";
+  EXPECT_EQ(run.out.substr(run.out.find("--\n")), "--\ninvalid\n--\n");
+  EXPECT_NE(run.err.find(huge + ": not a valid input-data file: longer than 1254 bytes"),
+            std::string::npos)
+      << run.err;
+  std::remove(longest.c_str());
+  std::remove(huge.c_str());
+}
+
 TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {
   const CliRun logic =
       Solve("--propagate -",

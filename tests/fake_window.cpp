@@ -22,6 +22,12 @@ std::condition_variable sentDone;
 bool sentPending = false;
 int sentHandled = 0;
 
+// The one message another thread can have sent: waiting, being handled (the
+// handler may wait for a worker itself and so come back here), or none.
+enum class OutsideMessage { kNone, kPending, kRunning };
+OutsideMessage outsideState = OutsideMessage::kNone;
+std::function<void()> outsideHandler;
+
 // Numbers the worker threads in the order they first call the window.
 int WorkerNumber() {
   thread_local int number = 0;
@@ -104,10 +110,27 @@ void ShowResultMessage(WindowHandle, ResultMessage message) {
   Record(WindowCall::kResultMessage, static_cast<int>(message), 0);
 }
 
+void SendToWindowThread(std::function<void()> handler) {
+  std::unique_lock<std::mutex> lock(sentMutex);
+  sentDone.wait(lock, [] { return outsideState == OutsideMessage::kNone; });
+  outsideHandler = std::move(handler);
+  outsideState = OutsideMessage::kPending;
+  sentDone.wait(lock, [] { return outsideState == OutsideMessage::kNone; });
+}
+
 void HandleSentMessages(WindowHandle) {
-  std::lock_guard<std::mutex> lock(sentMutex);
-  if (!sentPending) return;
-  sentPending = false;
-  ++sentHandled;
+  std::unique_lock<std::mutex> lock(sentMutex);
+  if (sentPending) {
+    sentPending = false;
+    ++sentHandled;
+    sentDone.notify_all();
+  }
+  if (outsideState != OutsideMessage::kPending) return;
+  outsideState = OutsideMessage::kRunning;
+  const std::function<void()> handler = std::move(outsideHandler);
+  lock.unlock();
+  handler();
+  lock.lock();
+  outsideState = OutsideMessage::kNone;
   sentDone.notify_all();
 }

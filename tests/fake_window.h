@@ -47,3 +47,9 @@ void RetireWorkers();
 
 // How many messages from the worker the window thread has handled so far.
 int SentMessagesHandled();
+
+// A message sent to the window from another thread (another program's
+// WM_CLOSE, a command sent from outside): blocks, as SendMessage does, until
+// the window thread has run `handler` inside HandleSentMessages, that is
+// while it waits for a worker.
+void SendToWindowThread(std::function<void()> handler);

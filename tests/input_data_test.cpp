@@ -115,6 +115,40 @@ TEST(InputDataTest, RejectsBadSizesAndCluesAndLeavesTheTargetAlone) {
   EXPECT_TRUE(SameClues(read, untouched));
 }
 
+// The longest file the program can write is the limit; one byte more on disk,
+// even behind an end-of-data byte, is no input-data file.
+TEST(InputDataTest, FilesLongerThanTheLongestBoardAreRejected) {
+  static_assert(kMaxInputDataFileSize == 1254, "4 + 2 * 625");
+  InputData tens = Board(25);
+  for (int i = 0; i < 625; ++i) tens.given[i % 25][i / 25] = 10;
+  std::vector<uint8_t> bytes = EncodeInputData(tens);
+  ASSERT_EQ(bytes.size(), kMaxInputDataFileSize);
+  InputData read = {};
+  ASSERT_EQ(Decode(bytes, &read), InputDataStatus::kOk);
+  EXPECT_TRUE(SameClues(read, tens));
+
+  InputData untouched = Board(16);
+  untouched.given[2][3] = 4;
+  read = untouched;
+  bytes.push_back(0);
+  EXPECT_EQ(Decode(bytes, &read), InputDataStatus::kTooLong);
+  EXPECT_TRUE(SameClues(read, untouched));
+
+  InputData small = Board(9);
+  small.given[4][4] = 5;
+  bytes = EncodeInputData(small);
+  bytes.push_back(0x1A);
+  bytes.resize(kMaxInputDataFileSize, 0x33);
+  ASSERT_EQ(Decode(bytes, &read), InputDataStatus::kOk) << "trailing bytes up to the limit";
+  EXPECT_TRUE(SameClues(read, small));
+  read = untouched;
+  for (size_t size : {kInputDataReadLimit, size_t{4096}, size_t{1} << 20}) {
+    bytes.resize(size, 0x33);
+    EXPECT_EQ(Decode(bytes, &read), InputDataStatus::kTooLong) << size;
+  }
+  EXPECT_TRUE(SameClues(read, untouched));
+}
+
 TEST(InputDataTest, EveryTruncationIsRejected) {
   for (int n : {9, 16, 25}) {
     InputData data = Board(n);

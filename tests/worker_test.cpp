@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -133,6 +134,93 @@ TEST_F(WorkerTest, AStopUnwindsTheSearchAndSkipsTheWorkersLastSteps) {
   const std::vector<RecordedCall> calls = RecordedCalls();
   EXPECT_EQ(calls[calls.size() - 2].call, WindowCall::kDrawBoard);
   EXPECT_EQ(calls.back().call, WindowCall::kDrawAllCells);
+}
+
+// While a stop waits for the worker, the window thread handles the messages
+// other threads send it, and one of them may run the stop step itself (a
+// WM_CLOSE or a command sent from outside): the outer wait must then find the
+// worker already gone rather than join it a second time.
+TEST_F(WorkerTest, AStopSurvivesAMessageThatStopsTheWorkerWhileItWaits) {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  std::atomic<bool> messageHandled{false};
+  // The worker stays inside the search until the message has arrived.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  SetProgressGate([&] {
+    workerHeld.store(true);
+    while (!messageHandled.load() && std::chrono::steady_clock::now() < until) {
+      std::this_thread::yield();
+    }
+  });
+  StartSearch(nullptr);
+  while (!workerHeld.load()) std::this_thread::yield();
+  std::thread outside([&] {
+    SendToWindowThread([&] {
+      messageHandled.store(true);
+      StopWorker(nullptr);
+    });
+  });
+  EXPECT_NO_THROW(StopWorker(nullptr));
+  outside.join();
+  EXPECT_TRUE(messageHandled.load());
+  EXPECT_EQ(board.searchStopped.load(), 1);
+  EXPECT_EQ(board.solutionShown, 0);
+  EXPECT_EQ(WorkerCalls(WindowCall::kEnableStartSearch), 0) << "the worker was stopped";
+
+  // And the next solve starts and ends normally.
+  SetProgressGate(nullptr);
+  RetireWorkers();
+  StartSearch(nullptr);
+  WaitForWorker(nullptr);
+  EXPECT_EQ(board.solutionShown, 1);
+  EXPECT_FALSE(LateWorkerCallSeen());
+}
+
+// A start command sent from outside while a stop waits starts a new worker
+// in the middle of the stop step; the step still ends with no worker running,
+// the new one stopped and the start item enabled, since the command that ran
+// it goes on to change the board.
+TEST_F(WorkerTest, AStopAlsoStopsAWorkerStartedByAMessageWhileItWaits) {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  std::atomic<bool> messageHandled{false};
+  // The first worker stays until the message has arrived, the second until it
+  // is asked to stop (or, if nobody asks, for five seconds, and then solves).
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  SetProgressGate([&] {
+    workerHeld.store(true);
+    if (!messageHandled.load()) {
+      while (!messageHandled.load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+      }
+      return;
+    }
+    while (board.searchStopped.load() == 0 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::yield();
+    }
+  });
+  StartSearch(nullptr);
+  while (!workerHeld.load()) std::this_thread::yield();
+  std::thread outside([&] {
+    SendToWindowThread([&] {
+      messageHandled.store(true);
+      StartSearch(nullptr);
+    });
+  });
+  EXPECT_NO_THROW(StopWorker(nullptr));
+  outside.join();
+  RetireWorkers();
+  EXPECT_TRUE(messageHandled.load());
+  EXPECT_EQ(board.searchStopped.load(), 1);
+  EXPECT_EQ(board.solutionShown, 0) << "the second worker ran to its end";
+  EXPECT_EQ(WorkerCalls(WindowCall::kEnableStartSearch), 0);
+  int startItem = -1;  // the last state the start item was given
+  for (const RecordedCall& call : RecordedCalls()) {
+    if (call.call == WindowCall::kEnableStartSearch) startItem = call.a;
+  }
+  EXPECT_EQ(startItem, 1) << "the start item is left enabled";
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(LateWorkerCallSeen()) << "a worker outlived the stop step";
 }
 
 TEST_F(WorkerTest, AStopDuringPropagationTakesEffectWhenTheSearchBegins) {

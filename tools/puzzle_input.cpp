@@ -8,6 +8,8 @@
 
 namespace {
 
+static_assert(kMaxInputDataFileSize == 1254, "the message of kTooLong names the limit");
+
 const char* DescribeStatus(InputDataStatus status) {
   switch (status) {
     case InputDataStatus::kBadHeader:
@@ -16,12 +18,16 @@ const char* DescribeStatus(InputDataStatus status) {
     case InputDataStatus::kBadClues:
       return "not a valid input-data file: a clue is above the board size or the clues end "
              "early";
+    case InputDataStatus::kTooLong:
+      return "not a valid input-data file: longer than 1254 bytes, the size of the largest board";
     case InputDataStatus::kOk:
       break;
   }
   return "";
 }
 
+// The whole input, except that an input-data file is read only as far as it
+// takes to know it is too long: text of many puzzles may be any length.
 bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
   FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
   if (file == nullptr) return false;
@@ -29,6 +35,11 @@ bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
   size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
     content->insert(content->end(), buffer, buffer + got);
+    if (content->size() > kMaxInputDataFileSize &&
+        LooksLikeInputData(content->data(), content->size())) {
+      content->resize(kInputDataReadLimit);
+      break;
+    }
   }
   const bool ok = std::ferror(file) == 0;
   if (file != stdin) std::fclose(file);

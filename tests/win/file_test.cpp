@@ -143,12 +143,16 @@ TEST_F(FileTest, RejectedFilesLeaveTheBoardItsSizeAndItsCluesAsTheyWere) {
   endOfFileMark[30] = 0x1A;
   std::vector<unsigned char> shortHeader = {0x01, 0x02, 0x72};
   std::vector<unsigned char> shortClues = {0x01, 0x02, 0x72, 25, 1, 2, 3};
+  // A valid 9 x 9 file with trailing bytes, one byte longer than any board.
+  std::vector<unsigned char> tooLong = {0x01, 0x02, 0x72, 9, 7};
+  tooLong.resize(1255, 0);
 
   NewBoard(16);
   EnterClue(5, 5, 16);
   EnterClue(0, 15, 9);
   int index = 0;
-  for (const auto* bytes : {&badSize, &clueTooBig, &endOfFileMark, &shortHeader, &shortClues}) {
+  for (const auto* bytes :
+       {&badSize, &clueTooBig, &endOfFileMark, &shortHeader, &shortClues, &tooLong}) {
     SCOPED_TRACE(index);
     const std::string path = PathOf(("bad" + std::to_string(index++) + ".cvn").c_str());
     Write(path, *bytes);
@@ -182,6 +186,21 @@ TEST_F(FileTest, AnyMarkerBytesAndTrailingBytesAreAccepted) {
   EXPECT_EQ(watcher_->TakeSeen().size(), 1u);  // the dialog only
 }
 
+TEST_F(FileTest, TheLongestFileABoardMakesLoads) {
+  NewBoard(25);
+  for (int y = 0; y < 25; ++y) {
+    for (int x = 0; x < 25; ++x) board.given[x][y] = board.fixed[x][y] = board.shown[x][y] = 10;
+  }
+  const std::string path = PathOf("tens.cvn");
+  Save(path);
+  ASSERT_EQ(Bytes(path).size(), 1254u);
+  NewBoard(9);
+  Load(path);
+  EXPECT_EQ(watcher_->TakeSeen().size(), 2u) << "the two dialogs, no message";
+  EXPECT_EQ(board.gridSize, 25);
+  EXPECT_EQ(board.given[24][24], 10);
+}
+
 TEST_F(FileTest, FailedSaveReportsThePathAndLeavesTheOldFile) {
   const std::string path = PathOf("locked.cvn");
   const std::vector<unsigned char> old = {0x01, 0x02, 0x72, 9, 1, 2, 3};
@@ -199,6 +218,22 @@ TEST_F(FileTest, FailedSaveReportsThePathAndLeavesTheOldFile) {
   EXPECT_EQ(seen[1].text, path);
   EXPECT_EQ(Bytes(path), old);
   EXPECT_EQ(FilesInDirectory(), 1);  // no temporary file left behind
+}
+
+// A file that cannot be made where the user pointed (here a folder that does
+// not exist) is reported as one that cannot be opened, with its path.
+TEST_F(FileTest, ASaveWhoseFileCannotBeCreatedReportsCannotOpenWithThePath) {
+  const std::string path = directory_ + "missing\\board.cvn";
+  EnterClue(0, 0, 5);
+  Save(path);
+  const auto seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].caption, "Cannot Open File");
+  EXPECT_EQ(seen[1].text, path);
+  EXPECT_EQ(seen[1].owner, window_);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FilesInDirectory(), 0);
+  EXPECT_EQ(board.given[0][0], 5);
 }
 
 TEST_F(FileTest, CancellingEitherDialogStillStopsTheSolveAndChangesNothing) {

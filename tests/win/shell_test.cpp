@@ -1,5 +1,7 @@
 // The main window as the program creates it: class, placement, resources,
 // menu texts and marks, and the two ways the program ends.
+#include "app/shell.h"
+
 #include "app/commands.h"
 #include "solver/board.h"
 #include "tests/win/window_fixture.h"
@@ -14,6 +16,15 @@ std::string PopupText(HMENU menu, int position) {
 }
 
 using ShellTest = WindowTest;
+
+// GetMessageA for the loop, failing (-1) from the given call on; the
+// message record is left as it was, as a failing GetMessageA leaves it.
+int getMessageCalls = 0;
+int failFromCall = 0;
+BOOL WINAPI GetMessageFailingLater(LPMSG message, HWND window, UINT first, UINT last) {
+  if (++getMessageCalls >= failFromCall) return -1;
+  return GetMessageA(message, window, first, last);
+}
 
 TEST_F(ShellTest, WindowIsTheFixedSizeMyWinCentredOnTheDesktop) {
   char className[32] = "";
@@ -79,6 +90,7 @@ TEST_F(ShellTest, CreationChecksTheNineBoardAndShowsProgressWithStartEnabled) {
   EXPECT_FALSE(IsChecked(302));  // the resource checks it; creation corrects it
   EXPECT_TRUE(IsChecked(800));
   EXPECT_FALSE(IsChecked(801));
+  EXPECT_EQ(board.showProgress.load(), 1) << "the check mark on 800 must tell the truth";
   EXPECT_FALSE(IsStartGreyed());
   EXPECT_EQ(board.gridSize, 9);
   EXPECT_EQ(board.searchStopped.load(), 1);
@@ -186,6 +198,36 @@ TEST_F(ShellTest, ExitAnsweredYesReleasesTheCanvasAndPostsQuitZero) {
   InvalidateRect(window_, nullptr, TRUE);
   UpdateWindow(window_);
   EXPECT_EQ(canvas, nullptr);
+}
+
+TEST_F(ShellTest, TheMessageLoopDispatchesUntilTheQuitMessageAndReturnsItsCode) {
+  HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYMENU");
+  EnterClue(2, 3, 7);
+  PostMessageA(window_, WM_COMMAND, 200, 0);  // clear everything
+  PostQuitMessage(3);
+  EXPECT_EQ(RunMessageLoop(window_, accelerators), 3);
+  EXPECT_EQ(board.given[2][3], 0) << "the command before the quit message was dispatched";
+
+  // Closing the window ends the loop with the program's own code 0.
+  EnterClue(2, 3, 7);
+  PostMessageA(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(RunMessageLoop(window_, accelerators), 0);
+  EXPECT_FALSE(IsWindow(window_));
+  window_ = nullptr;
+}
+
+// GetMessageA fails only for a bad window filter or message record, neither of
+// which the loop passes; if it ever does, the program ends at once with exit
+// code 1 rather than spin or return whatever the last message left behind.
+TEST_F(ShellTest, AFailingGetMessageEndsTheLoopWithExitCodeOne) {
+  HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYMENU");
+  EnterClue(2, 3, 7);
+  PostMessageA(window_, WM_COMMAND, 200, 0);
+  getMessageCalls = 0;
+  failFromCall = 2;
+  EXPECT_EQ(RunMessageLoop(window_, accelerators, GetMessageFailingLater), 1);
+  EXPECT_EQ(getMessageCalls, 2) << "no second try after the failure";
+  EXPECT_EQ(board.given[2][3], 0) << "the message before the failure was dispatched";
 }
 
 TEST_F(ShellTest, ClosingTheWindowEndsWithoutAQuestion) {

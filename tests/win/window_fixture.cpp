@@ -9,7 +9,6 @@ void WindowTest::SetUp() {
   static const ATOM registered = RegisterMainClass(GetModuleHandleA(nullptr));
   ASSERT_NE(registered, 0);
   watcher_ = std::make_unique<DialogWatcher>();
-  board.showProgress.store(1);
   window_ = CreateMainWindow(GetModuleHandleA(nullptr));
   ASSERT_NE(window_, nullptr);
   PumpMessages();
@@ -22,7 +21,6 @@ void WindowTest::TearDown() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
   watcher_.reset();
-  board.showProgress.store(1);
 }
 
 void WindowTest::PumpMessages() {
