@@ -154,7 +154,9 @@ TEST_F(SearchTest, AWatchedSearchShowsItsDigitsBeforeTheAnswer) {
       std::vector<RecordedCall> drawn;
       for (const RecordedCall& call : RecordedCalls()) {
         if (call.call == WindowCall::kDrawProgressCell) drawn.push_back(call);
-        if (call.call == WindowCall::kDrawCell) EXPECT_EQ(run.progress, 1);
+        if (call.call == WindowCall::kDrawCell) {
+          EXPECT_EQ(run.progress, 1) << "propagation drew a cell with the display off";
+        }
       }
       if (run.progress == 0) {
         EXPECT_TRUE(drawn.empty()) << drawn.size() << " digits drawn with the display off";
