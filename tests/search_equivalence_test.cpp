@@ -388,7 +388,7 @@ TEST(SearchEquivalence, MinimalPuzzlesWithOneToFourCluesRemoved) {
   ExpectOneAndSeveral(Compare(boards9, 5, "minimal9"), static_cast<int>(boards9.size()));
   // The few 16x16 boards where the search as first written meets a long
   // proof are skipped after 5 s instead of a minute.
-  const std::vector<Board> boards16 = NearlyMinimal(16, 150, 150, 1616);
+  const std::vector<Board> boards16 = NearlyMinimal(16, 150, 135, 1616);
   ExpectOneAndSeveral(Compare(boards16, 5, "minimal16", 5), static_cast<int>(boards16.size()));
   const std::vector<Board> boards25 = NearlyMinimal(25, 20, 300, 2525);
   ExpectOneAndSeveral(Compare(boards25, 5, "minimal25"), static_cast<int>(boards25.size()));
