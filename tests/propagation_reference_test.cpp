@@ -119,6 +119,11 @@ class Rules {
     return true;
   }
 
+  bool HiddenSingle(int x, int y, int v) {
+    ++firings_.hiddenSingles;
+    return PlaceDigit(x, y, v);
+  }
+
   bool CanTake(Cell cell, int v) const { return eliminated_[cell.x][cell.y][v] == 0; }
 
   // Rules v out for (x, y), counting it in `count` when it was a candidate.
@@ -136,7 +141,7 @@ class Rules {
       if (CanTake(BoxCell(x0, y0, j), v)) list.push_back(BoxCell(x0, y0, j));
     }
     const int m = static_cast<int>(list.size());
-    if (m == 1) return ++firings_.hiddenSingles, PlaceDigit(list[0].x, list[0].y, v);
+    if (m == 1) return HiddenSingle(list[0].x, list[0].y, v);
     if (m < 2 || m > nb_) return false;
     bool oneColumn = true;
     bool oneRow = true;
@@ -164,7 +169,7 @@ class Rules {
       if (CanTake({x, k}, v)) list.push_back(x);
     }
     const int m = static_cast<int>(list.size());
-    if (m == 1) return ++firings_.hiddenSingles, PlaceDigit(list[0], k, v);
+    if (m == 1) return HiddenSingle(list[0], k, v);
     if (m < 2 || m > nb_) return false;
     for (int x : list) {
       if (x / nb_ != list[0] / nb_) return false;
@@ -184,7 +189,7 @@ class Rules {
     for (int y = 0; y < n_; ++y) {
       if (CanTake({k, y}, v)) list.push_back(y);
     }
-    if (list.size() == 1) return ++firings_.hiddenSingles, PlaceDigit(k, list[0], v);
+    if (list.size() == 1) return HiddenSingle(k, list[0], v);
     return false;
   }
 
