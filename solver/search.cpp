@@ -11,7 +11,8 @@
 // board read in reading order. Propagation removes only digits no solution
 // uses, so these are the solutions of the clues. Instead of walking that
 // order cell by cell, the search asks a complete solver for the smallest
-// completion (solver/engine/engine.h) and writes only its digits into shown. That
+// completion (solver/engine/engine.h) and writes its digits into shown (with
+// the progress display on, also the digits the solver holds as it goes). That
 // solver counts the fixed digits as members of their units, which relies on
 // them never clashing: the start command checks the clues, and propagation
 // places only digits its cell can take.
