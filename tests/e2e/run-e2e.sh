@@ -234,8 +234,9 @@ read -r first_x first_y < <(echo "$WATCH_CLUES" | awk '{ for (i = 1; i <= NF; i+
 # the program used to start with it off; once it starts on, as its menu
 # says, this step is not needed.
 type_keys alt+p Return
+# The search takes seconds; after one and a half it has been drawn a few times.
 type_keys alt+r a
-sleep 0.7
+sleep 1.2
 shot
 watch_board "$WATCH_DIR/watch-during.png"
 save_window watch-25x25-searching
