@@ -1,5 +1,7 @@
 #include "solver/search.h"
 
+#include <chrono>
+
 #include "solver/board.h"
 #include "solver/engine/engine.h"
 
@@ -9,7 +11,8 @@
 // board read in reading order. Propagation removes only digits no solution
 // uses, so these are the solutions of the clues. Instead of walking that
 // order cell by cell, the search asks a complete solver for the smallest
-// completion (solver/engine/engine.h) and writes only its digits into shown. That
+// completion (solver/engine/engine.h) and writes its digits into shown (with
+// the progress display on, also the digits the solver holds as it goes). That
 // solver counts the fixed digits as members of their units, which relies on
 // them never clashing: the start command checks the clues, and propagation
 // places only digits its cell can take.
@@ -59,6 +62,48 @@ void LoadPrevious() {
   }
 }
 
+// The search on screen. The engine does not walk the board cell by cell, so
+// instead of each trial the progress display shows what the search holds:
+// once it has run for progressFirst, and then every progressEvery, the
+// digits it has decided are written into shown and drawn where they differ
+// from what the cell shows. A cell the search has left keeps its last digit,
+// as a backtracking search leaves it.
+using Clock = std::chrono::steady_clock;
+
+Clock::duration progressFirst = std::chrono::milliseconds(100);
+Clock::duration progressEvery = std::chrono::milliseconds(250);
+
+// When the search is next drawn; kNotTimed until the display is first seen on.
+constexpr Clock::time_point kNotTimed = Clock::time_point::min();
+Clock::time_point nextDraw = kNotTimed;
+WindowHandle searchWindow = nullptr;
+
+bool DrawDue() {
+  if (board.showProgress.load(std::memory_order_relaxed) == 0) return false;
+  const Clock::time_point now = Clock::now();
+  if (nextDraw == kNotTimed) {
+    nextDraw = now + progressFirst;
+    return false;
+  }
+  if (now < nextDraw) return false;
+  nextDraw = now + progressEvery;
+  return true;
+}
+
+void DrawSearch(const uint8_t* digits) {
+  const int n = board.gridSize;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int digit = digits[y * n + x];
+      if (board.fixed[x][y] != 0 || digit == 0 || digit == board.shown[x][y]) continue;
+      board.shown[x][y] = digit;
+      DrawProgressCell(searchWindow, x, y);
+    }
+  }
+}
+
+const SearchWatch searchWatch = {DrawDue, DrawSearch};
+
 // Writes the solution's digits in reading order, each drawn as the search
 // tries it when the progress display is on. Like every step of the search it
 // gives way to a stop request, leaving the digits written so far; false then.
@@ -84,6 +129,13 @@ LexOutcome Run(bool resuming, const EngineContext& context) {
 
 }  // namespace
 
+void SetProgressPace(double firstSeconds, double everySeconds) {
+  progressFirst =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(firstSeconds));
+  progressEvery =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(everySeconds));
+}
+
 int64_t SearchSteps() { return searchSteps; }
 void ResetSearchSteps() { searchSteps = 0; }
 
@@ -98,7 +150,9 @@ int SearchFrom(WindowHandle window, int x, int y) {
     // is passed now, and a stop from here on leaves a fresh start behind.
     board.solutionShown = 0;
   }
-  const EngineContext context = {&board.searchStopped, &searchSteps};
+  searchWindow = window;
+  nextDraw = board.showProgress.load() != 0 ? Clock::now() + progressFirst : kNotTimed;
+  const EngineContext context = {&board.searchStopped, &searchSteps, &searchWatch};
   LexOutcome outcome = LexOutcome::kNone;
   switch (n) {
     case 9:

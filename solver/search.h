@@ -17,6 +17,11 @@ constexpr int kSearchStopped = -1;  // searchStopped was seen; every level unwin
 // behind the last cell).
 int SearchFrom(WindowHandle window, int x, int y);
 
+// With the progress display on, a search that runs longer than `firstSeconds`
+// draws the digits it holds, then again every `everySeconds`, only where a
+// cell's digit changed (the program uses 0.1 s and 0.25 s).
+void SetProgressPace(double firstSeconds, double everySeconds);
+
 // Search steps (digits placed) since the last ResetSearchSteps; for statistics.
 int64_t SearchSteps();
 void ResetSearchSteps();

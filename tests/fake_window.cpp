@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include "solver/board.h"
+
 namespace {
 
 std::mutex callsMutex;
@@ -36,11 +38,16 @@ int WorkerNumber() {
   return number;
 }
 
-void Record(WindowCall call, int a, int b) {
+void Record(WindowCall call, int a, int b, int digit = 0) {
   const int worker = WorkerNumber();
   if (worker != 0 && worker <= retiredUpTo.load()) lateCallSeen.store(true);
   std::lock_guard<std::mutex> lock(callsMutex);
-  calls.push_back({call, a, b, worker != 0, worker});
+  calls.push_back({call, a, b, worker != 0, worker, digit});
+}
+
+// What a cell drawing would put on the screen.
+int ShownDigit(int x, int y) {
+  return x >= 0 && y >= 0 && x < kMaxGridSize && y < kMaxGridSize ? board.shown[x][y] : 0;
 }
 
 // What the window thread sees of a message box the worker opens: the box
@@ -89,12 +96,12 @@ void DrawAllCells(WindowHandle) { Record(WindowCall::kDrawAllCells, 0, 0); }
 
 void DrawCell(WindowHandle, int x, int y) {
   if (placementGate && WorkerNumber() != 0) placementGate();
-  Record(WindowCall::kDrawCell, x, y);
+  Record(WindowCall::kDrawCell, x, y, ShownDigit(x, y));
 }
 
 void DrawProgressCell(WindowHandle, int x, int y) {
   if (progressGate) progressGate();
-  Record(WindowCall::kDrawProgressCell, x, y);
+  Record(WindowCall::kDrawProgressCell, x, y, ShownDigit(x, y));
 }
 
 void CheckMenuCommand(WindowHandle, int commandId, bool checked) {

@@ -26,6 +26,7 @@ struct RecordedCall {
   int b;          // y or checked flag
   bool onWorker;  // made from a thread other than the one that reset the fake
   int worker;     // which worker made it (1, 2, ...), 0 on the window thread
+  int digit;      // for the cell drawings: the digit the cell shows then
 };
 
 // Forgets every recorded call and makes the calling thread the window thread.

@@ -29,6 +29,7 @@ add_executable(search_equivalence_test
   ${CMAKE_CURRENT_LIST_DIR}/search_equivalence_test.cpp
 )
 target_link_libraries(search_equivalence_test PRIVATE GTest::gtest_main)
+target_include_directories(search_equivalence_test PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(search_equivalence_test PRIVATE
   CORVANA_SOLVE_FAST="$<TARGET_FILE:corvana-solve>"
   CORVANA_SOLVE_REFERENCE="$<TARGET_FILE:corvana-solve-reference>"

@@ -955,12 +955,13 @@ void Claim(Race<N>* r, int side, QueryOutcome outcome) {
 template <int N>
 void StartSecond(Race<N>* r);
 
-// What one call spends, counted as search steps, and when the learned
-// clauses are next cleaned up.
+// What one call spends, counted as search steps, when the learned clauses
+// are next cleaned up, and when a watcher is next asked.
 struct Effort {
   int64_t conflicts = 0;
   int64_t decisions = 0;
   int64_t nextReduce = kFirstReduce;
+  int64_t watchAt = kWatchNodes;
 };
 
 // Searches on from the current state for a solution, deciding `assumption`
@@ -994,6 +995,9 @@ QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& co
       Reduce(s, false);
     }
     if (StopRequested(context) || Outrun(*s)) return QueryOutcome::kStopped;
+    if (WatchDue(context, effort->conflicts + effort->decisions, &effort->watchAt)) {
+      ShowMasks<N>(context, s->domain);
+    }
     int var = -1;
     if (s->decisionLevel == 0 && assumption != kNoLit && !IsTrue(*s, assumption)) {
       if (IsFalse(*s, assumption)) return QueryOutcome::kNone;

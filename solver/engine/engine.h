@@ -10,11 +10,23 @@
 #include <atomic>
 #include <cstdint>
 
-// What the caller shares with every query: the stop request it must obey and
-// the step counter it adds its nodes to.
+// A caller that shows the search while it runs. Every kWatchNodes nodes the
+// searches ask `due`, which must be cheap; when it answers true they hand
+// `show` the digits they hold at that moment, cells in reading order, 0 where
+// a cell is still open.
+struct SearchWatch {
+  bool (*due)();
+  void (*show)(const uint8_t* digits);
+};
+
+constexpr int64_t kWatchNodes = 64;
+
+// What the caller shares with every query: the stop request it must obey, the
+// step counter it adds its nodes to, and who watches (null: no one).
 struct EngineContext {
   const std::atomic<int32_t>* stopRequested;
   int64_t* steps;
+  const SearchWatch* watch = nullptr;
 };
 
 enum class LexOutcome { kNone, kFound, kStopped };

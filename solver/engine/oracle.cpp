@@ -446,6 +446,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     QueryOutcome end;
     if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     GridState<N>& state = states[depth];
+    if (WatchDue(context, clock.nodes, &clock.watchAt)) ShowMasks<N>(context, state.cand);
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
       if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end, [&] {

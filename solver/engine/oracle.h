@@ -13,7 +13,6 @@
 #include "solver/engine/bit_grid.h"
 #include "solver/engine/engine.h"
 
-
 // A solution X must compare with `bound` (digits in reading order) like this.
 enum class LexBound { kNone, kBelow, kAbove };
 
@@ -64,16 +63,36 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks);
 constexpr int64_t kFirstRestart = 300;
 constexpr int64_t kLastRestart = 20000;
 
-// What both engines count at every node of a query: the nodes so far and
-// when the next restart is due (-1: none).
+// What both engines count at every node of a query: the nodes so far, when
+// the next restart is due (-1: none) and when the watcher is next asked.
 struct NodeClock {
   int64_t nodes;
   int64_t restartGap;
   int64_t restartAt;
+  int64_t watchAt;
 };
 
 inline NodeClock StartClock(const Query& query) {
-  return {1, kFirstRestart, query.restarts ? kFirstRestart : -1};
+  return {1, kFirstRestart, query.restarts ? kFirstRestart : -1, kWatchNodes};
+}
+
+// Whether the caller watching the search wants to see it now. Asks it once
+// `nodes` reaches *watchAt, then kWatchNodes nodes later; never when no one
+// watches.
+inline bool WatchDue(const EngineContext& context, int64_t nodes, int64_t* watchAt) {
+  if (context.watch == nullptr || nodes < *watchAt) return false;
+  *watchAt = nodes + kWatchNodes;
+  return context.watch->due();
+}
+
+// Shows the watcher the decided cells of candidate masks in reading order.
+template <int N>
+void ShowMasks(const EngineContext& context, const uint32_t* cand) {
+  uint8_t digits[GridShape<N>::kCells];
+  for (int c = 0; c < GridShape<N>::kCells; ++c) {
+    digits[c] = static_cast<uint8_t>(cand[c] != 0 && IsSingle(cand[c]) ? DigitOf(cand[c]) : 0);
+  }
+  context.watch->show(digits);
 }
 
 // True when the search should go back to its root now; schedules the next.

@@ -187,6 +187,11 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     QueryOutcome end;
     if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     Board9& state = states[depth];
+    if (WatchDue(context, clock.nodes, &clock.watchAt)) {
+      uint32_t cand[81];
+      ToMasks(state, cand);
+      ShowMasks<9>(context, cand);
+    }
     const int cell = ChooseCell(state, active);
     if (cell < 0) {
       if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end,

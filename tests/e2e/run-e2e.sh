@@ -277,6 +277,79 @@ sleep 0.3
 echo "e2e: a puzzle file on the command line opened"
 # ---- end of the clipboard block ----
 
+# ---- A search you can watch. A hard 25 x 25 puzzle is loaded from an
+# input-data file through the open dialog and solved with the progress
+# display on, as the program starts. A screenshot taken while it solves must show digits of the
+# search in cells that hold no clue, and some of them must differ from the
+# answer the window shows once the search has ended.
+watch_board() {  # screenshot -> board area of the 25 x 25 board
+  convert "$SHOT" -crop "500x500+$((CX + 10))+$((CY + 10))" +repage "$1"
+}
+# Per cell of a board area, the share of white (or black) pixels: "x y share"
+# lines, cells in reading order.
+cell_shares() {  # image, options -> share of white pixels per cell
+  convert "$@" -colorspace gray -filter box -resize '25x25!' -depth 16 txt:- |
+    awk -F'[ ,:()]+' 'NR > 1 { print $1, $2, $3 / 65535 }'
+}
+black_shares() { cell_shares "$1" -fill white +opaque '#000000' -negate; }
+WATCH_DIR=$(cd "$OUT_DIR" && pwd)
+WATCH_CLUES=$(grep -v '^#' "$HERE/../data/search_watch_25x25.txt" | head -1)
+# Header 01 02 72 N, then the clue bytes, a byte 10 stored as CR LF as the
+# program's text-mode stream writes it.
+echo "$WATCH_CLUES" | perl -e 'my @v = split " ", <STDIN>; my $s = pack("C*", 1, 2, 0x72, 25, @v);
+  $s =~ s/\n/\r\n/g; binmode STDOUT; print $s' >"$WATCH_DIR/watch-25x25.cvn"
+# The open dialog has the keyboard focus while it is up.
+focus_is_window() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WINDOW" ]; }
+type_keys alt+s l
+for _ in $(seq 1 50); do focus_is_window || break; sleep 0.2; done
+sleep 0.5
+xdotool type --delay 20 "Z:${WATCH_DIR//\//\\}\\watch-25x25.cvn"
+type_keys Return
+for _ in $(seq 1 50); do focus_is_window && break; sleep 0.2; done
+sleep 0.5
+shot
+watch_board "$WATCH_DIR/watch-clues.png"
+read -r first_x first_y < <(echo "$WATCH_CLUES" | awk '{ for (i = 1; i <= NF; i++) if ($i != 0) {
+  print (i - 1) % 25, int((i - 1) / 25); exit } }')
+[ "$(count_in_cell 0 "$first_x" "$first_y" FF0000)" -gt 3 ] ||
+  fail "the watched puzzle did not load: clue ($first_x, $first_y) is not red"
+# The search takes seconds; after one and a half it has been drawn a few times.
+type_keys alt+r a
+sleep 1.2
+shot
+watch_board "$WATCH_DIR/watch-during.png"
+save_window watch-25x25-searching
+# The search has ended when the board has stood still for three seconds.
+previous=""
+still=0
+for _ in $(seq 1 120); do
+  sleep 1
+  shot
+  watch_board "$WATCH_DIR/watch-now.png"
+  now=$(identify -format '%#' "$WATCH_DIR/watch-now.png")
+  if [ "$now" = "$previous" ]; then still=$((still + 1)); else still=0; fi
+  previous=$now
+  [ $still -ge 3 ] && break
+done
+[ $still -ge 3 ] || fail "the watched search did not end within two minutes"
+mv "$WATCH_DIR/watch-now.png" "$WATCH_DIR/watch-answer.png"
+save_window watch-25x25-answer
+# Cells without a clue: black digits while searching, some unlike the answer.
+convert "$WATCH_DIR/watch-during.png" "$WATCH_DIR/watch-answer.png" -compose difference \
+  -composite -threshold 0 "$WATCH_DIR/watch-diff.png"
+read -r searched unlike < <(paste -d' ' \
+  <(echo "$WATCH_CLUES" | tr ' ' '\n') \
+  <(black_shares "$WATCH_DIR/watch-clues.png") \
+  <(black_shares "$WATCH_DIR/watch-during.png") \
+  <(cell_shares "$WATCH_DIR/watch-diff.png") |
+  awk '$1 == 0 && $7 > $4 + 0.02 { searched++; if ($10 > 0) unlike++ }
+    END { print searched + 0, unlike + 0 }')
+echo "e2e: while solving, $searched cells without a clue showed search digits, $unlike of them unlike the answer"
+[ "$searched" -gt 0 ] || fail "no search digits were drawn while the hard board was solving"
+[ "$unlike" -gt 0 ] || fail "the digits drawn while solving were all the answer's"
+rm -f "$WATCH_DIR"/watch-{clues,during,now,answer,diff}.png "$WATCH_DIR/watch-25x25.cvn"
+# ---- end of the watched search
+
 # F1 opens the help file beside the program in the help viewer, whose title
 # begins with the help file's title.
 type_keys F1
