@@ -68,8 +68,8 @@ TEST_F(CheckTest, AClashInAnyOneUnitIsFoundAndAFullValidBoardIsClean) {
       ResetBoard(nullptr);
       Fix(0, 0, size);
       Fix(other.x, other.y, size);
-      SCOPED_TRACE(testing::Message() << size << "x" << size << " with (" << other.x << ", "
-                                      << other.y << ")");
+      SCOPED_TRACE(testing::Message()
+                   << size << "x" << size << " with (" << other.x << ", " << other.y << ")");
       ExpectConflict(0, 0, other.x, other.y);
     }
     ResetBoard(nullptr);
