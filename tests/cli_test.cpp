@@ -126,10 +126,11 @@ size_t Count(const std::string& text, const std::string& what) {
 // worker as the window does; both must print the same, board for board.
 TEST(CliTest, StartsInPlaceAndOnTheWorkerPrintTheSame) {
   const std::string corpus = std::string(CORVANA_TEST_DATA) + "/search_corpus.txt";
-  const std::string input = kTwoSolutions + "\n" +
-                            "3.........3......................................................................\n" +
-                            "12345678....................................9....................................\n" +
-                            "123\n";
+  const std::string input =
+      kTwoSolutions + "\n" +
+      "3.........3......................................................................\n" +
+      "12345678....................................9....................................\n" +
+      "123\n";
   const CliRun inPlace = Solve("--solutions 3 " + corpus + " -", input);
   const CliRun onWorker = Solve("--worker --solutions 3 " + corpus + " -", input);
   EXPECT_EQ(inPlace.status, 2);
@@ -139,6 +140,38 @@ TEST(CliTest, StartsInPlaceAndOnTheWorkerPrintTheSame) {
   EXPECT_EQ(Count(inPlace.out, "--\n"), 69u + 4u) << "every puzzle of the corpus and the input";
   EXPECT_GE(Count(inPlace.out, "none\n"), 50u) << inPlace.out.substr(0, 400);
   EXPECT_EQ(Count(inPlace.out, "conflict 0 0 1 1\n"), 1u);
+}
+
+TEST(PuzzleInputTest, ReadsNumbersLinesInPlaceAndNamesTheBadWord) {
+  std::string words16;
+  for (int i = 0; i < 256; ++i) {
+    words16 += (i == 0 ? "" : i % 3 == 0 ? " \t " : " ") + std::to_string(i % 17);
+  }
+  InputData data = {};
+  std::string error;
+  ASSERT_TRUE(ParsePuzzleLine(words16, &data, &error)) << error;
+  EXPECT_EQ(data.gridSize, 16);
+  EXPECT_EQ(data.given[0][0], 0);
+  EXPECT_EQ(data.given[15][0], 15);
+  EXPECT_EQ(data.given[0][1], 16) << "cell 17, the first of the second row";
+  EXPECT_EQ(data.given[14][15], 254 % 17);
+
+  const auto errorFor = [](std::string line) {
+    InputData unused = {};
+    std::string message;
+    EXPECT_FALSE(ParsePuzzleLine(line, &unused, &message)) << line.substr(0, 30);
+    return message;
+  };
+  std::string line = words16;
+  EXPECT_EQ(errorFor(line.replace(line.find(" 5 "), 3, " 5a ")),
+            "cell 6 is '5a', not a number from 0 to 16");
+  line = words16;
+  EXPECT_EQ(errorFor(line.replace(line.find(" 5 "), 3, " 0005 ")),
+            "cell 6 is '0005', not a number from 0 to 16");
+  line = words16;
+  EXPECT_EQ(errorFor(line.replace(line.find(" 5 "), 3, " 017 ")), "cell 6 holds 017, above 16");
+  EXPECT_EQ(errorFor(words16 + " 1"),
+            "expected 81 characters, or 81, 256 or 625 numbers, found 257 numbers");
 }
 
 TEST(PuzzleInputTest, TellsInputDataFromText) {

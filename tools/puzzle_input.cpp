@@ -44,39 +44,45 @@ bool ParseCompactLine(const std::string& line, InputData* data, std::string* err
   return true;
 }
 
-std::vector<std::string> SplitWords(const std::string& line) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    const size_t start = i;
-    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    if (i > start) words.push_back(line.substr(start, i - start));
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// The words of a line, counted and then read in place: a 25x25 line has 625
+// of them, too many to copy each into a string of its own.
+size_t CountWords(const std::string& line) {
+  size_t count = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (!IsSpace(line[i]) && (i == 0 || IsSpace(line[i - 1]))) ++count;
   }
-  return words;
+  return count;
 }
 
 bool ParseWordsLine(const std::string& line, InputData* data, std::string* error) {
-  const std::vector<std::string> words = SplitWords(line);
-  const int n = GridSizeForCells(words.size());
+  const size_t count = CountWords(line);
+  const int n = GridSizeForCells(count);
   if (n == 0) {
-    const std::string found = words.size() == 1 ? std::to_string(line.size()) + " characters"
-                                                : std::to_string(words.size()) + " numbers";
+    const std::string found = count == 1 ? std::to_string(line.size()) + " characters"
+                                         : std::to_string(count) + " numbers";
     *error = "expected 81 characters, or 81, 256 or 625 numbers, found " + found;
     return false;
   }
   InputData parsed = {};
   parsed.gridSize = n;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    const std::string cell = "cell " + std::to_string(i + 1);
-    if (word.size() > 3 || word.find_first_not_of("0123456789") != std::string::npos) {
-      *error = cell + " is '" + word + "', not a number from 0 to " + std::to_string(n);
-      return false;
+  size_t at = 0;
+  for (size_t i = 0; i < count; ++i) {
+    while (IsSpace(line[at])) ++at;
+    const size_t start = at;
+    int v = 0;
+    bool number = true;
+    for (; at < line.size() && !IsSpace(line[at]); ++at) {
+      const char c = line[at];
+      number = number && c >= '0' && c <= '9' && at - start < 3;
+      if (number) v = v * 10 + (c - '0');
     }
-    const int v = std::atoi(word.c_str());
-    if (v > n) {
-      *error = cell + " holds " + word + ", above " + std::to_string(n);
+    if (!number || v > n) {
+      const std::string word = line.substr(start, at - start);
+      const std::string cell = "cell " + std::to_string(i + 1);
+      *error = !number ? cell + " is '" + word + "', not a number from 0 to " + std::to_string(n)
+                       : cell + " holds " + word + ", above " + std::to_string(n);
       return false;
     }
     parsed.given[i % n][i / n] = v;
