@@ -8,8 +8,8 @@
 // 10 ms are timed three times and count by their fastest run; median_first_ms
 // is the median of the first runs alone, what a file of different puzzles
 // meets: a run straight after the same puzzle repeats the very same search,
-// which the processor's branch history and caches still hold, and is faster. Built twice:
-// on the fast search and on the reference search.
+// which the processor's branch history and caches still hold, and is faster.
+// Built twice: on the fast search and on the reference search.
 //
 //   search_benchmark [--data=DIR] [--limit_s=SECONDS] [--max_puzzles=K] [benchmark flags]
 //
