@@ -26,9 +26,35 @@ bool FindClash(int x, int y, int d, CellPos* other) {
   return false;
 }
 
+// True when some digit stands twice in a row, column or box of the whole
+// board: one look at each cell, where the scan below compares each digit with
+// its 3N peers. Without such a pair no scanned cell can clash.
+bool AnyUnitRepeats() {
+  const int n = board.gridSize;
+  const int box = board.boxSize;
+  uint32_t rows[kMaxGridSize] = {};
+  uint32_t columns[kMaxGridSize] = {};
+  uint32_t boxes[kMaxGridSize] = {};
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int d = board.fixed[x][y];
+      if (d == 0) continue;
+      const uint32_t bit = 1u << d;
+      uint32_t& inBox = boxes[y / box * box + x / box];
+      if (((rows[y] | columns[x] | inBox) & bit) != 0) return true;
+      rows[y] |= bit;
+      columns[x] |= bit;
+      inBox |= bit;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int CheckInput(WindowHandle /*window*/, int x, int y) {
+  // Only a board with a repeat needs the scan that names the first clash.
+  if (!AnyUnitRepeats()) return 1;
   CellPos cell = {x, y};
   while (cell.y < board.gridSize) {
     const int d = board.fixed[cell.x][cell.y];

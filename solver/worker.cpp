@@ -77,7 +77,11 @@ void StopWorker(WindowHandle window) {
   } while (workerThread.joinable());
 }
 
-void StartSearch(WindowHandle window) {
+namespace {
+
+// Command 500 up to the worker's start: false when the clues clash, which has
+// then been reported.
+bool PrepareStart(WindowHandle window) {
   StopWorker(window);
   if (board.solutionShown == 0) {
     ClearWorking();
@@ -86,10 +90,17 @@ void StartSearch(WindowHandle window) {
   if (CheckInput(window, 0, 0) == 0) {
     ShowResultMessage(window, ResultMessage::kInputConflict);
     DrawAllCells(window);
-    return;
+    return false;
   }
   board.searchStopped.store(0);
   EnableStartSearch(window, false);
+  return true;
+}
+
+}  // namespace
+
+void StartSearch(WindowHandle window) {
+  if (!PrepareStart(window)) return;
   {
     std::lock_guard<std::mutex> lock(exitMutex);
     workerRunning = true;
@@ -106,6 +117,11 @@ void StartSearch(WindowHandle window) {
     EnableStartSearch(window, true);
     ShowResultMessage(window, ResultMessage::kCannotStart);
   }
+}
+
+void StartSearchInPlace(WindowHandle window) {
+  if (!PrepareStart(window)) return;
+  SolveWorker(window);
 }
 
 void AbortSearch(WindowHandle window) {

@@ -22,6 +22,13 @@ void WaitForWorker(WindowHandle window);
 // Command 500: a fresh solve, or with a solution on screen the next one.
 void StartSearch(WindowHandle window);
 
+// Command 500 with the worker's procedure run to its end on the calling
+// thread instead of a worker of its own: the same steps, window calls and
+// result, for a caller with no window to keep answering (the command-line
+// tool, where a thread per start would cost more than most searches). Only
+// searchStopped, set from another thread, ends it early.
+void StartSearchInPlace(WindowHandle window);
+
 // Command 501: stops the solve and redraws what it left.
 void AbortSearch(WindowHandle window);
 

@@ -57,6 +57,39 @@ TEST_F(CheckTest, ClashesOnSixteenAndTwentyFiveBoards) {
   ExpectConflict(24, 20, 24, 24);
 }
 
+// A clash in one unit alone, of each kind, on every board side: the pair
+// shares only a row, only a column or only a box. A full valid board is clean.
+TEST_F(CheckTest, AClashInAnyOneUnitIsFoundAndAFullValidBoardIsClean) {
+  for (int size : {9, 16, 25}) {
+    board.gridSize = size;
+    const int n = BoxSizeFor(size);
+    const CellPos others[] = {{n, 0}, {0, n}, {1, 1}};  // row, column, box
+    for (const CellPos& other : others) {
+      ResetBoard(nullptr);
+      Fix(0, 0, size);
+      Fix(other.x, other.y, size);
+      SCOPED_TRACE(testing::Message()
+                   << size << "x" << size << " with (" << other.x << ", " << other.y << ")");
+      ExpectConflict(0, 0, other.x, other.y);
+    }
+    ResetBoard(nullptr);
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) Fix(x, y, (y % n * n + y / n + x) % size + 1);
+    }
+    EXPECT_EQ(CheckInput(nullptr, 0, 0), 1) << size;
+    EXPECT_EQ(board.conflictAt.x, size) << "a clean scan records nothing";
+    // The last cell takes its row neighbour's digit, which its column holds
+    // higher up: the scan meets that cell first, and the last cell is its
+    // partner.
+    Fix(size - 1, size - 1, board.fixed[size - 2][size - 1]);
+    EXPECT_EQ(CheckInput(nullptr, 0, 0), 0) << size;
+    EXPECT_EQ(board.conflictAt.x, size - 1) << size;
+    EXPECT_LT(board.conflictAt.y, size - 1) << size;
+    EXPECT_EQ(board.conflictOther.x, size - 1) << size;
+    EXPECT_EQ(board.conflictOther.y, size - 1) << size;
+  }
+}
+
 TEST_F(CheckTest, ACleanBoardKeepsAnEarlierPairAndSearchDigitsNeverClash) {
   Fix(0, 0, 3);
   Fix(1, 1, 3);

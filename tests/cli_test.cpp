@@ -139,6 +139,32 @@ TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {
   EXPECT_EQ(Solve("--frobnicate").status, 2);
 }
 
+size_t Count(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// Each start runs on the calling thread unless --worker hands it to a solve
+// worker as the window does; both must print the same, board for board.
+TEST(CliTest, StartsInPlaceAndOnTheWorkerPrintTheSame) {
+  const std::string corpus = std::string(CORVANA_TEST_DATA) + "/search_corpus.txt";
+  const std::string input =
+      kTwoSolutions + "\n" +
+      "3.........3......................................................................\n" +
+      "12345678....................................9....................................\n" +
+      "123\n";
+  const CliRun inPlace = Solve("--solutions 3 " + corpus + " -", input);
+  const CliRun onWorker = Solve("--worker --solutions 3 " + corpus + " -", input);
+  EXPECT_EQ(inPlace.status, 2);
+  EXPECT_EQ(onWorker.status, inPlace.status);
+  EXPECT_EQ(onWorker.err, inPlace.err);
+  EXPECT_EQ(onWorker.out, inPlace.out);
+  EXPECT_EQ(Count(inPlace.out, "--\n"), 69u + 4u) << "every puzzle of the corpus and the input";
+  EXPECT_GE(Count(inPlace.out, "none\n"), 50u) << inPlace.out.substr(0, 400);
+  EXPECT_EQ(Count(inPlace.out, "conflict 0 0 1 1\n"), 1u);
+}
+
 TEST(PuzzleInputTest, CommentsAndBlanksHoldNoPuzzle) {
   const std::vector<Puzzle> puzzles = ParsePuzzles("f", {'#', '\n', ' ', ' ', '\r', '\n'});
   EXPECT_TRUE(puzzles.empty());

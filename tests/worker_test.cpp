@@ -302,6 +302,77 @@ TEST_F(WorkerTest, RapidStartsAndStopsNeverRunTwoWorkers) {
   }
 }
 
+struct StartOutcome {
+  std::vector<RecordedCall> calls;
+  std::string fixed;
+  std::string shown;
+  int solutionShown;
+};
+
+// Two starts on a fresh board, each either through the worker or in place.
+std::vector<StartOutcome> TwoStarts(const std::string& puzzle, bool inPlace) {
+  LoadBoard(puzzle);
+  std::vector<StartOutcome> outcomes;
+  for (int start = 0; start < 2; ++start) {
+    ResetFakeWindow();
+    if (inPlace) {
+      StartSearchInPlace(nullptr);
+    } else {
+      StartSearch(nullptr);
+      WaitForWorker(nullptr);
+    }
+    outcomes.push_back(
+        {RecordedCalls(), LayerLine(board.fixed), LayerLine(board.shown), board.solutionShown});
+  }
+  return outcomes;
+}
+
+// The command-line tool's start: everything the worker does, in the same
+// order, on the calling thread.
+TEST_F(WorkerTest, AStartInPlaceDoesWhatTheWorkerDoes) {
+  std::string empty16Line;
+  for (int i = 0; i < 256; ++i) empty16Line += i == 0 ? "0" : " 0";
+  for (const std::string& puzzle : {kEmpty9, kHard, kNoSolution, kClash, empty16Line}) {
+    const std::vector<StartOutcome> worker = TwoStarts(puzzle, false);
+    const std::vector<StartOutcome> inPlace = TwoStarts(puzzle, true);
+    for (size_t start = 0; start < worker.size(); ++start) {
+      const std::string where = puzzle.substr(0, 20) + ", start " + std::to_string(start + 1);
+      EXPECT_EQ(inPlace[start].fixed, worker[start].fixed) << where;
+      EXPECT_EQ(inPlace[start].shown, worker[start].shown) << where;
+      EXPECT_EQ(inPlace[start].solutionShown, worker[start].solutionShown) << where;
+      ASSERT_EQ(inPlace[start].calls.size(), worker[start].calls.size()) << where;
+      for (size_t i = 0; i < worker[start].calls.size(); ++i) {
+        const RecordedCall& expected = worker[start].calls[i];
+        const RecordedCall& got = inPlace[start].calls[i];
+        EXPECT_FALSE(got.onWorker) << where << ", call " << i;
+        EXPECT_EQ(static_cast<int>(got.call), static_cast<int>(expected.call))
+            << where << ", call " << i;
+        EXPECT_EQ(got.a, expected.a) << where << ", call " << i;
+        EXPECT_EQ(got.b, expected.b) << where << ", call " << i;
+      }
+    }
+  }
+  EXPECT_EQ(board.searchStopped.load(), 1);
+}
+
+// Nothing but another thread can stop a start in place; it then ends as a
+// stopped worker does, without a result.
+TEST_F(WorkerTest, AStartInPlaceEndsWhenAnotherThreadStopsIt) {
+  LoadBoard(kEmpty9);
+  ResetFakeWindow();
+  SetProgressGate(HoldUntilStopped);
+  std::thread stopper([] {
+    while (!workerHeld.load()) std::this_thread::yield();
+    board.searchStopped.store(1);
+  });
+  StartSearchInPlace(nullptr);
+  stopper.join();
+  EXPECT_EQ(CountCalls(WindowCall::kResultMessage), 0);
+  EXPECT_EQ(CountCalls(WindowCall::kDrawBoard), 0);
+  EXPECT_EQ(board.solutionShown, 0);
+  EXPECT_NE(board.shown[0][0], 0) << "the partial search state stays on the board";
+}
+
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Runs in a child process: with no room left for a thread stack the solve
 // cannot start, and the board must not stay locked against input.

@@ -1,6 +1,8 @@
 // corvana-solve: the solver without a window, for batch solving, tests and
 // benchmarks. Each start goes through the same commands as the menu's
-// start-search, so what it prints is what the window would show.
+// start-search, so what it prints is what the window would show. The starts
+// run on the calling thread (a thread per start would cost more than most 9x9
+// searches); --worker hands each to a solve worker, as the window does.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +28,7 @@ struct Options {
   bool stats = false;
   bool printClues = false;
   std::string writeCvn;  // the output file of --write-cvn, empty without it
+  bool worker = false;
   std::vector<std::string> files;
 };
 
@@ -33,7 +36,7 @@ constexpr WindowHandle kNoWindow = nullptr;
 
 void PrintUsage(FILE* out) {
   std::fputs(
-      "usage: corvana-solve [--solutions K] [--propagate] [--stats] [FILE ...]\n"
+      "usage: corvana-solve [--solutions K] [--propagate] [--stats] [--worker] [FILE ...]\n"
       "       corvana-solve --write-cvn OUT [FILE]\n"
       "       corvana-solve --print-clues [FILE ...]\n"
       "Solves each puzzle of the files (standard input for none or '-'): an input-data\n"
@@ -43,7 +46,8 @@ void PrintUsage(FILE* out) {
       "after each of K starts, 'none' when there is no further solution,\n"
       "'conflict X1 Y1 X2 Y2' for clashing clues, and '--' after each puzzle.\n"
       "--write-cvn writes the one puzzle of FILE as an input-data file OUT;\n"
-      "--print-clues prints the clues of each puzzle as the window copies them.\n",
+      "--print-clues prints the clues of each puzzle as the window copies them.\n"
+      "--worker runs each start on a solve worker thread, as the window does.\n",
       out);
 }
 
@@ -70,6 +74,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         return false;
       }
       options->writeCvn = argv[++i];
+    } else if (arg == "--worker") {
+      options->worker = true;
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
       std::exit(0);
@@ -92,15 +98,21 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
+// One line of N*N numbers, written in one piece: a 9x9 board takes less time
+// to search than to format with printf.
 void PrintLayer(const int32_t layer[kMaxGridSize][kMaxGridSize]) {
-  std::string line;
+  char line[kMaxGridSize * kMaxGridSize * 3 + 1];
+  char* end = line;
   for (int y = 0; y < board.gridSize; ++y) {
     for (int x = 0; x < board.gridSize; ++x) {
-      if (!line.empty()) line += ' ';
-      line += std::to_string(layer[x][y]);
+      const int32_t v = layer[x][y];
+      if (v >= 10) *end++ = static_cast<char>('0' + v / 10);
+      *end++ = static_cast<char>('0' + v % 10);
+      *end++ = ' ';
     }
   }
-  std::printf("%s\n", line.c_str());
+  end[-1] = '\n';
+  std::fwrite(line, 1, static_cast<size_t>(end - line), stdout);
 }
 
 void PrintConflict() {
@@ -119,10 +131,14 @@ void ShowPropagation() {
 }
 
 // K starts of the search, each one what choosing start-search does.
-void ShowSolutions(int starts) {
+void ShowSolutions(int starts, bool onWorker) {
   for (int i = 0; i < starts; ++i) {
-    StartSearch(kNoWindow);
-    WaitForWorker(kNoWindow);
+    if (onWorker) {
+      StartSearch(kNoWindow);
+      WaitForWorker(kNoWindow);
+    } else {
+      StartSearchInPlace(kNoWindow);
+    }
     ResultMessage message;
     if (!TakeResultMessage(&message)) {
       PrintLayer(board.shown);
@@ -142,6 +158,21 @@ void ShowSolutions(int starts) {
   }
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Output leaves at least every tenth of a second, so that a long run shows
+// its progress, but not after every puzzle: a write of its own costs a 9x9
+// puzzle more than its search.
+constexpr Clock::duration kFlushEvery = std::chrono::milliseconds(100);
+
+void FlushNowAndThen(Clock::time_point now) {
+  static Clock::time_point lastFlush = now;
+  if (now - lastFlush < kFlushEvery) return;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  lastFlush = now;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,31 +185,33 @@ int main(int argc, char** argv) {
   if (options.printClues) return PrintCluesCommand(options.files);
   board.searchStopped.store(1);
   board.showProgress.store(0);
+  // Messages and statistics leave with the results, not a write a line.
+  static char errorBuffer[BUFSIZ];
+  std::setvbuf(stderr, errorBuffer, _IOFBF, sizeof errorBuffer);
   bool anyInvalid = false;
   for (const std::string& name : options.files) {
     for (const Puzzle& puzzle : ReadPuzzles(name)) {
-      const std::string where = PuzzlePlace(puzzle);
       if (!puzzle.valid) {
-        std::fprintf(stderr, "corvana-solve: %s: %s\n", where.c_str(), puzzle.error.c_str());
+        std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
+                     puzzle.error.c_str());
         std::printf("invalid\n--\n");
         anyInvalid = true;
         continue;
       }
-      const auto start = std::chrono::steady_clock::now();
+      const Clock::time_point start = Clock::now();
       ResetSearchSteps();
       ApplyInputData(kNoWindow, puzzle.data);
       if (options.propagate) {
         ShowPropagation();
       } else {
-        ShowSolutions(options.solutions);
+        ShowSolutions(options.solutions, options.worker);
       }
-      std::printf("--\n");
-      std::fflush(stdout);
+      std::fputs("--\n", stdout);
+      FlushNowAndThen(Clock::now());
       if (options.stats) {
-        const std::chrono::duration<double, std::milli> elapsed =
-            std::chrono::steady_clock::now() - start;
-        std::fprintf(stderr, "%s: %.3f ms, %lld search steps\n", where.c_str(), elapsed.count(),
-                     static_cast<long long>(SearchSteps()));
+        const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
+        std::fprintf(stderr, "%s: %.3f ms, %lld search steps\n", PuzzlePlace(puzzle).c_str(),
+                     elapsed.count(), static_cast<long long>(SearchSteps()));
       }
     }
   }
