@@ -79,26 +79,14 @@ std::string FirstPuzzleLine(const std::string& content) {
   return "";
 }
 
-class PuzzleIoTest : public WindowTest {
+class PuzzleIoTest : public FolderWindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    directory_ =
-        std::string(temp) + "corvana-puzzle-io-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(directory_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (const std::string& name : created_) DeleteFileA(name.c_str());
-    RemoveDirectoryA(directory_.c_str());
-    WindowTest::TearDown();
-  }
+  PuzzleIoTest() : FolderWindowTest("corvana-puzzle-io") {}
 
   std::string WriteTemp(const char* name, const std::string& bytes) {
-    created_.push_back(directory_ + name);
-    std::ofstream(created_.back(), std::ios::binary) << bytes;
-    return created_.back();
+    const std::string path = PathOf(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
   }
 
   // A key with Ctrl and Shift held as the keyboard state says.
@@ -156,9 +144,6 @@ class PuzzleIoTest : public WindowTest {
     PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     PumpMessages();
   }
-
-  std::string directory_;
-  std::vector<std::string> created_;
 };
 
 TEST_F(PuzzleIoTest, ClipboardPasteStartsABoardOfTheTextsSize) {
@@ -285,13 +270,14 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   EXPECT_TRUE(watcher_->TakeSeen().empty());
   ExpectNineBoard(kTop95);
 
-  // An input-data file of 16x16 with the clue 10, and bytes after its clues.
+  // An input-data file of 16x16 with the clue 10, and a few bytes after its
+  // clues, within the length of the largest board.
   InputData data = {};
   data.gridSize = 16;
   data.given[0][0] = 10;
   data.given[15][15] = 16;
   std::vector<uint8_t> bytes = EncodeInputData(data);
-  bytes.resize(bytes.size() + 3000, 'x');
+  bytes.resize(bytes.size() + 30, 'x');
   Drop(WriteTemp("sixteen.cvn", std::string(bytes.begin(), bytes.end())));
   EXPECT_TRUE(watcher_->TakeSeen().empty());
   ASSERT_EQ(board.gridSize, 16);
@@ -307,6 +293,13 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "不正なファイルです。");
   EXPECT_EQ(seen[0].text, "不正なファイルです。");
+  EXPECT_TRUE(SameLayers(Snapshot(), before));
+  // Longer than any board: the same, however good its start.
+  bytes.resize(kMaxInputDataFileSize + 1, 'x');
+  Drop(WriteTemp("long.cvn", std::string(bytes.begin(), bytes.end())));
+  seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "不正なファイルです。");
   EXPECT_TRUE(SameLayers(Snapshot(), before));
   // A text that is no puzzle: the file, the place and why.
   const std::string path = WriteTemp("short.txt", "\n\n1 2 3 4\n");
