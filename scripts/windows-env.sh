@@ -85,11 +85,13 @@ corvana_start_xvfb() {
 }
 
 # Prints the id of Corvana's main window once it has appeared on $DISPLAY,
-# waiting up to $1 times 0.2 s; prints nothing when it never does.
+# waiting up to $1 times 0.2 s; prints nothing when it never does. With $2,
+# a window whose name matches that pattern instead, and with $3, one other
+# than window $3 (a second Corvana, the help viewer).
 corvana_find_window() {
-  local window=""
+  local pattern=${2:-'^Corvana Ver\.1\.2a$'} other=${3:-none} window=""
   for _ in $(seq 1 "$1"); do
-    window=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | head -1 || true)
+    window=$(xdotool search --name "$pattern" 2>/dev/null | grep -vx "$other" | head -1 || true)
     [ -n "$window" ] && break
     sleep 0.2
   done

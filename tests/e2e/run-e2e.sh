@@ -254,12 +254,7 @@ printf '# top95 #1\n%s\n' "$LINE_PUZZLE" >"$OUT_DIR/command line.txt"
 (cd "$OUT_DIR" && exec "$WINE_RUN" "$BUILD_DIR/Corvana.exe" "command line.txt") \
   >"$OUT_DIR/corvana-command-line.log" 2>&1 &
 SECOND_PID=$!
-SECOND=""
-for _ in $(seq 1 100); do
-  SECOND=$(xdotool search --name '^Corvana Ver\.1\.2a$' 2>/dev/null | grep -vx "$WINDOW" | head -1 || true)
-  [ -n "$SECOND" ] && break
-  sleep 0.2
-done
+SECOND=$(corvana_find_window 100 "" "$WINDOW")
 [ -n "$SECOND" ] || fail "Corvana with a file on its command line showed no window"
 sleep 1
 xdotool windowfocus --sync "$SECOND"
@@ -353,12 +348,7 @@ rm -f "$WATCH_DIR"/watch-{clues,during,now,answer,diff}.png "$WATCH_DIR/watch-25
 # F1 opens the help file beside the program in the help viewer, whose title
 # begins with the help file's title.
 type_keys F1
-help_window=""
-for _ in $(seq 1 50); do
-  help_window=$(xdotool search --name '^Corvana ' 2>/dev/null | grep -vx "$WINDOW" | head -1 || true)
-  [ -n "$help_window" ] && break
-  sleep 0.2
-done
+help_window=$(corvana_find_window 50 '^Corvana ' "$WINDOW")
 [ -n "$help_window" ] || fail "F1 opened no help window"
 HELP_PID=$(xdotool getwindowpid "$help_window" 2>/dev/null || true)
 

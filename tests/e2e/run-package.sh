@@ -207,12 +207,7 @@ shot
 # F1: the help file beside the program opens in the help viewer, whose
 # title begins with the help file's title.
 type_keys F1
-help_window=""
-for _ in $(seq 1 75); do
-  help_window=$(xdotool search --name '^Corvana ' 2>/dev/null | grep -vx "$WINDOW" | head -1 || true)
-  [ -n "$help_window" ] && break
-  sleep 0.2
-done
+help_window=$(corvana_find_window 75 '^Corvana ' "$WINDOW")
 [ -n "$help_window" ] || fail "F1 opened no help window"
 HELP_PID=$(xdotool getwindowpid "$help_window" 2>/dev/null || true)
 

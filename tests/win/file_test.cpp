@@ -12,30 +12,9 @@
 
 namespace {
 
-class FileTest : public WindowTest {
+class FileTest : public FolderWindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    // One directory per process: ctest may run tests side by side.
-    directory_ =
-        std::string(temp) + "corvana-file-test-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(directory_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (const std::string& name : created_) {
-      SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(name.c_str());
-    }
-    RemoveDirectoryA(directory_.c_str());
-    WindowTest::TearDown();
-  }
-
-  std::string PathOf(const char* name) {
-    created_.push_back(directory_ + name);
-    return created_.back();
-  }
+  FileTest() : FolderWindowTest("corvana-file-test") {}
 
   void Save(const std::string& path) {
     watcher_->Queue(ChooseFile(path));
@@ -66,9 +45,6 @@ class FileTest : public WindowTest {
     FindClose(search);
     return count;
   }
-
-  std::string directory_;
-  std::vector<std::string> created_;
 };
 
 TEST_F(FileTest, EmptyNineBoardIs85BytesAndLoadsBackEmpty) {

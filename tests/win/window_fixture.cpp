@@ -95,3 +95,20 @@ std::string WindowTest::MenuText(UINT id) {
 }
 
 UINT WindowTest::MenuState(UINT id) { return GetMenuState(GetMenu(window_), id, MF_BYCOMMAND); }
+
+void FolderWindowTest::SetUp() {
+  WindowTest::SetUp();
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  directory_ = std::string(temp) + folderName_ + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(directory_.c_str(), nullptr);
+}
+
+void FolderWindowTest::TearDown() {
+  for (const std::string& name : created_) {
+    SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may make it read-only
+    DeleteFileA(name.c_str());
+  }
+  RemoveDirectoryA(directory_.c_str());
+  WindowTest::TearDown();
+}

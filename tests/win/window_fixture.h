@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
 #include "tests/win/dialog_watcher.h"
@@ -46,4 +47,25 @@ class WindowTest : public ::testing::Test {
 
   HWND window_ = nullptr;
   std::unique_ptr<DialogWatcher> watcher_;
+};
+
+// A window test with a folder of its own for the files it makes: one folder
+// per process, since ctest may run tests side by side; the files named
+// through PathOf and the folder are removed after the test.
+class FolderWindowTest : public WindowTest {
+ protected:
+  explicit FolderWindowTest(const char* folderName) : folderName_(folderName) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string PathOf(const char* name) {
+    created_.push_back(directory_ + name);
+    return created_.back();
+  }
+
+  std::string directory_;  // ends with a backslash
+
+ private:
+  std::string folderName_;
+  std::vector<std::string> created_;
 };
