@@ -106,6 +106,12 @@ answer_dialog() {
   fail "the file dialog for $1 did not close"
 }
 
+# As for a user who has not run Corvana before: the file dialogs remember
+# the folder Corvana.exe last used (the other test runs share this prefix),
+# and here they must open in the folder the program starts from.
+"$WINE_RUN" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32\LastVisitedMRU' \
+  /f >/dev/null 2>&1 || true
+
 # Started from its own folder, as a double click in Explorer does.
 (cd "$APP" && exec "$WINE_RUN" ./Corvana.exe) >"$WORK/corvana.log" 2>&1 &
 CORVANA_PID=$!
