@@ -7,6 +7,7 @@
 #include <string>
 
 #include "file/input_data.h"
+#include "file/puzzle_text.h"
 #include "tools/puzzle_input.h"
 
 namespace {
@@ -198,8 +199,10 @@ TEST(CliTest, WritesOneTextPuzzleAsAnInputDataFile) {
   EXPECT_EQ(written.status, 0) << written.err;
   EXPECT_EQ(written.out, "");
   InputData data = {};
-  std::string error;
-  ASSERT_TRUE(ParsePuzzleLine(kTwoSolutions, &data, &error)) << error;
+  bool more = false;
+  PuzzleTextError error;
+  ASSERT_TRUE(ReadFirstPuzzle(kTwoSolutions, &data, &more, &error))
+      << DescribePuzzleTextError(error);
   const std::vector<uint8_t> expected = EncodeInputData(data);
   EXPECT_EQ(ReadFile(out), std::string(expected.begin(), expected.end()));
 

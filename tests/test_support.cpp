@@ -6,7 +6,20 @@
 #include <sstream>
 
 #include "file/input_data.h"
-#include "tools/puzzle_input.h"
+#include "file/puzzle_text.h"
+
+namespace {
+
+// The first puzzle of a text into *data; on failure false with *error set.
+bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* error) {
+  bool more = false;
+  PuzzleTextError problem;
+  if (ReadFirstPuzzle(text, data, &more, &problem)) return true;
+  *error = DescribePuzzleTextError(problem);
+  return false;
+}
+
+}  // namespace
 
 void LoadBoard(const std::string& puzzle) {
   InputData data;

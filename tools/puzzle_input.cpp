@@ -63,14 +63,6 @@ std::string PuzzlePlace(const Puzzle& puzzle) {
   return place;
 }
 
-bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* error) {
-  bool more = false;
-  PuzzleTextError problem;
-  if (ReadFirstPuzzle(text, data, &more, &problem)) return true;
-  *error = DescribePuzzleTextError(problem);
-  return false;
-}
-
 std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<uint8_t>& content) {
   std::vector<Puzzle> puzzles;
   if (LooksLikeInputData(content.data(), content.size())) {

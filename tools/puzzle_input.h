@@ -28,6 +28,3 @@ std::string PuzzlePlace(const Puzzle& puzzle);
 
 // Splits the whole content of one input into puzzles.
 std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<uint8_t>& content);
-
-// The first puzzle of a text into *data; on failure returns false with *error set.
-bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* error);
