@@ -1,6 +1,5 @@
 #include "app/puzzle_io.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "file/input_data.h"
+#include "file/input_data_win.h"
 #include "file/puzzle_text.h"
 #include "solver/board.h"
 #include "solver/worker.h"
@@ -18,7 +18,6 @@ namespace {
 // first puzzle well before the end.
 constexpr size_t kTextReadBound = 1 << 20;
 
-const char kBadFileText[] = "不正なファイルです。";
 const char kPasteCaption[] = "Cannot Paste";
 const char kSeveralPuzzlesCaption[] = "Several Puzzles";
 const char kSeveralPuzzlesText[] = "パズルが複数あります。\n最初のパズルを読み込みました。";
@@ -88,12 +87,6 @@ std::string ReasonText(const PuzzleTextError& error) {
   return Format("%d 行 %d 文字目：", error.line, error.column) + why;
 }
 
-void ShowBoard(HWND window, const InputData& data) {
-  ApplyInputData(window, data);
-  DrawAllCells(window);
-  InvalidateRect(window, nullptr, TRUE);
-}
-
 // The first puzzle of a text onto the board, or the reason it is refused.
 void TakePuzzleText(HWND window, const std::string& text, const std::string& refusedText,
                     const char* refusedCaption) {
@@ -104,7 +97,7 @@ void TakePuzzleText(HWND window, const std::string& text, const std::string& ref
     MessageBoxA(window, (refusedText + ReasonText(error)).c_str(), refusedCaption, MB_OK);
     return;
   }
-  ShowBoard(window, data);
+  ShowInputData(window, data);
   if (more) MessageBoxA(window, kSeveralPuzzlesText, kSeveralPuzzlesCaption, MB_OK);
 }
 
@@ -140,17 +133,6 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
   std::memcpy(copy, bytes, size);
   GlobalUnlock(memory);
   return memory;
-}
-
-// Up to `bound` bytes of an open file, appended.
-void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes) {
-  uint8_t chunk[4096];
-  while (bytes->size() < bound) {
-    const size_t want = std::min(sizeof chunk, bound - bytes->size());
-    const size_t got = std::fread(chunk, 1, want, file);
-    bytes->insert(bytes->end(), chunk, chunk + got);
-    if (got < want) break;
-  }
 }
 
 }  // namespace
@@ -218,12 +200,7 @@ void OpenPuzzleFile(HWND window, const wchar_t* path) {
     return;
   }
   if (inputData) {
-    InputData data;
-    if (DecodeInputData(bytes.data(), bytes.size(), &data) != InputDataStatus::kOk) {
-      MessageBoxA(window, kBadFileText, kBadFileText, MB_OK);
-      return;
-    }
-    ShowBoard(window, data);
+    TakeInputData(window, bytes);
     return;
   }
   std::string text(bytes.begin(), bytes.end());

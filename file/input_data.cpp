@@ -1,5 +1,6 @@
 #include "file/input_data.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -39,6 +40,16 @@ std::vector<uint8_t> EncodeInputData(const InputData& data) {
     bytes.push_back(byte);
   }
   return bytes;
+}
+
+void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes) {
+  uint8_t chunk[4096];
+  while (bytes->size() < bound) {
+    const size_t want = std::min(sizeof chunk, bound - bytes->size());
+    const size_t got = std::fread(chunk, 1, want, file);
+    bytes->insert(bytes->end(), chunk, chunk + got);
+    if (got < want) break;
+  }
 }
 
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data) {

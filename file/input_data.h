@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "solver/board.h"
@@ -38,6 +39,10 @@ std::vector<uint8_t> EncodeInputData(const InputData& data);
 // kInputDataReadLimit bytes, which is enough to know it is too long). *data is written in
 // full only when the result is kOk; otherwise it is left untouched.
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data);
+
+// Appends the next bytes of an open file to *bytes until it holds `bound`
+// bytes or the file ends; whether reading failed, std::ferror tells.
+void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes);
 
 // The clues of the board (board.given at board.gridSize).
 InputData InputDataFromBoard();

@@ -12,6 +12,7 @@
 #include "solver/worker.h"
 
 char filePath[256] = "";
+const char kBadFileText[] = "不正なファイルです。";
 
 // The dialog record of the 32-bit program is the 76-byte one, without the
 // fields added after Windows NT 4.
@@ -22,7 +23,6 @@ namespace {
 
 // Description and pattern pairs, ended by an empty string.
 const char kFilter[] = "Corvana(*.cvn)\0*.cvn\0All\0*.*\0";
-const char kBadFileText[] = "不正なファイルです。";
 
 OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
   OPENFILENAMEA record = {};
@@ -77,14 +77,7 @@ SaveOutcome WriteFileReplacing(const char* path, const std::vector<uint8_t>& byt
 bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  bytes->resize(kInputDataReadLimit);
-  size_t count = 0;
-  size_t got;
-  while (count < bytes->size() &&
-         (got = std::fread(bytes->data() + count, 1, bytes->size() - count, file)) > 0) {
-    count += got;
-  }
-  bytes->resize(count);
+  ReadUpTo(file, kInputDataReadLimit, bytes);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
@@ -121,11 +114,19 @@ void LoadInputData(HWND window) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
     return;
   }
+  TakeInputData(window, bytes);
+}
+
+void TakeInputData(HWND window, const std::vector<uint8_t>& bytes) {
   InputData data;
   if (DecodeInputData(bytes.data(), bytes.size(), &data) != InputDataStatus::kOk) {
     MessageBoxA(window, kBadFileText, kBadFileText, MB_OK);
     return;
   }
+  ShowInputData(window, data);
+}
+
+void ShowInputData(HWND window, const InputData& data) {
   ApplyInputData(window, data);
   DrawAllCells(window);
   InvalidateRect(window, nullptr, TRUE);
