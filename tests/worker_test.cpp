@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -48,6 +49,15 @@ class WorkerTest : public ::testing::Test {
     StopWorker(nullptr);
     SetProgressGate(nullptr);
     SetPlacementGate(nullptr);
+  }
+  // Starts a solve whose worker the progress gate holds, then stops it while
+  // another thread sends the window thread `message`: the stop must not throw.
+  static void StopWhileSent(const std::function<void()>& message) {
+    StartSearch(nullptr);
+    while (!workerHeld.load()) std::this_thread::yield();
+    std::thread outside([&] { SendToWindowThread(message); });
+    EXPECT_NO_THROW(StopWorker(nullptr));
+    outside.join();
   }
   static int WorkerCalls(WindowCall call) {
     int count = 0;
@@ -152,16 +162,10 @@ TEST_F(WorkerTest, AStopSurvivesAMessageThatStopsTheWorkerWhileItWaits) {
       std::this_thread::yield();
     }
   });
-  StartSearch(nullptr);
-  while (!workerHeld.load()) std::this_thread::yield();
-  std::thread outside([&] {
-    SendToWindowThread([&] {
-      messageHandled.store(true);
-      StopWorker(nullptr);
-    });
+  StopWhileSent([&] {
+    messageHandled.store(true);
+    StopWorker(nullptr);
   });
-  EXPECT_NO_THROW(StopWorker(nullptr));
-  outside.join();
   EXPECT_TRUE(messageHandled.load());
   EXPECT_EQ(board.searchStopped.load(), 1);
   EXPECT_EQ(board.solutionShown, 0);
@@ -199,16 +203,10 @@ TEST_F(WorkerTest, AStopAlsoStopsAWorkerStartedByAMessageWhileItWaits) {
       std::this_thread::yield();
     }
   });
-  StartSearch(nullptr);
-  while (!workerHeld.load()) std::this_thread::yield();
-  std::thread outside([&] {
-    SendToWindowThread([&] {
-      messageHandled.store(true);
-      StartSearch(nullptr);
-    });
+  StopWhileSent([&] {
+    messageHandled.store(true);
+    StartSearch(nullptr);
   });
-  EXPECT_NO_THROW(StopWorker(nullptr));
-  outside.join();
   RetireWorkers();
   EXPECT_TRUE(messageHandled.load());
   EXPECT_EQ(board.searchStopped.load(), 1);
