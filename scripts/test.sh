@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test of Corvana: the native core and command-line tests, the same
-# under AddressSanitizer with UBSan, the worker protocol and the racing count
-# under ThreadSanitizer, the two readers of outside bytes under libFuzzer,
-# then the Windows program under Wine. Installs what it
-# needs first.
+# Runs every test of Corvana: the source format check, the native core and
+# command-line tests, the same under AddressSanitizer with UBSan, the worker
+# protocol and the racing count under ThreadSanitizer, the two readers of
+# outside bytes under libFuzzer, then the Windows program under Wine. Installs
+# what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -16,6 +16,9 @@ build() {  # directory, extra cmake arguments...
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$dir" -j "$jobs" >/dev/null
 }
+
+echo "== source format"
+scripts/check-format.sh
 
 echo "== native build and tests"
 build build

@@ -48,7 +48,6 @@ struct GridState {
   int32_t lexPos;
 };
 
-
 // Bit k set when masks[k] has at least two bits and, unless `most` is 0, no
 // more than `most`; k < count <= 32. Four masks at a time, without a branch
 // on each.

@@ -17,8 +17,8 @@
 // of them), kStopped, or kOverBudget after `conflictBudget` contradictions
 // (0: no limit).
 template <int N>
-QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context,
-                        int64_t conflictBudget, uint8_t* witness);
+QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                        uint8_t* witness);
 
 // Turns `best`, a solution within `masks`, into the smallest solution in
 // reading order that keeps best's digits in the cells before `from`: each

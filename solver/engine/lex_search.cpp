@@ -1,9 +1,8 @@
-#include "solver/engine/engine.h"
-
 #include <cassert>
 #include <cstring>
 
 #include "solver/engine/clause_search.h"
+#include "solver/engine/engine.h"
 #include "solver/engine/oracle.h"
 
 namespace {
