@@ -257,3 +257,34 @@ TEST(CliTest, PrintCluesNamesRefusedPuzzles) {
 }
 
 }  // namespace
+
+// --count against what each board is known to hold: a 17-clue puzzle has one
+// solution, kTwoSolutions two, clashing clues none, an empty 9x9 board more
+// than any limit; bad limits stop with code 2.
+TEST(CliTest, CountsSolutionsUpToTheLimit) {
+  const std::string unique17 =
+      "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
+  const std::string clash = "11" + std::string(79, '.');
+  const std::string empty(81, '.');
+  struct Case {
+    std::string arguments, input, out;
+    int status;
+  } cases[] = {
+      {"--count", unique17, "unique\n", 0},
+      {"--count", kTwoSolutions, "at least 2\n", 0},
+      {"--count 5", kTwoSolutions, "several (2)\n", 0},
+      {"--count", clash, "none\n", 0},
+      {"--count 50", empty, "at least 50\n", 0},
+      {"--count 0", unique17, "", 2},
+      {"--count 99999999", unique17, "", 2},
+      {"--count --bogus", unique17, "", 2},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Solve(c.arguments, c.input + "\n");
+    EXPECT_EQ(run.status, c.status) << c.arguments << " " << c.input;
+    EXPECT_EQ(run.out, c.out) << c.arguments << " " << c.input;
+    if (c.status == 2) {
+      EXPECT_NE(run.err.find("corvana-solve:"), std::string::npos);
+    }
+  }
+}

@@ -16,6 +16,7 @@
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "solver/worker.h"
+#include "tools/maker_options.h"
 #include "tools/puzzle_convert.h"
 #include "tools/puzzle_input.h"
 #include "tools/silent_window.h"
@@ -176,6 +177,8 @@ void FlushNowAndThen(Clock::time_point now) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Counting, rating and making puzzles: a command line of its own.
+  if (WantsMaker(argc, argv)) return RunMakerTool(argc, argv);
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     PrintUsage(stderr);

@@ -41,3 +41,11 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
 template <int N>
 LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
                         const EngineContext& context, uint8_t* solution);
+
+// The number of solutions within `masks`, counted up to `limit` (at least
+// 1): the answer is min(solutions, limit). For the tools that count and make
+// puzzles; nothing is searched in reading order. Single-threaded below
+// `limit` 3 only as far as the count to two is (clause_search.h may race a
+// second search on long counts; the answer is the same either way).
+template <int N>
+int64_t CountSolutions(const uint32_t* masks, int64_t limit, const EngineContext& context);
