@@ -24,6 +24,8 @@ add_executable(corvana-solve-reference
   ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
 )
 target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference)
+# The puzzle maker runs on the fast engine only; the reference solves.
+target_compile_definitions(corvana-solve-reference PRIVATE CORVANA_SOLVE_WITHOUT_MAKER)
 
 add_executable(search_equivalence_test
   ${CMAKE_CURRENT_LIST_DIR}/search_equivalence_test.cpp

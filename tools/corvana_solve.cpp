@@ -16,7 +16,9 @@
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "solver/worker.h"
+#ifndef CORVANA_SOLVE_WITHOUT_MAKER
 #include "tools/maker_options.h"
+#endif
 #include "tools/puzzle_convert.h"
 #include "tools/puzzle_input.h"
 #include "tools/silent_window.h"
@@ -178,7 +180,9 @@ void FlushNowAndThen(Clock::time_point now) {
 
 int main(int argc, char** argv) {
   // Counting, rating and making puzzles: a command line of its own.
+#ifndef CORVANA_SOLVE_WITHOUT_MAKER
   if (WantsMaker(argc, argv)) return RunMakerTool(argc, argv);
+#endif
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     PrintUsage(stderr);
