@@ -25,7 +25,7 @@ corvana_install_packages
 
 echo "Building the 32-bit release in $BUILD"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD" -j "$JOBS" --target Corvana corvana_help >/dev/null
 [ -f "$BUILD/cv_help.chm" ] || { echo "package: no cv_help.chm was built" >&2; exit 1; }
 

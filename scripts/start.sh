@@ -34,7 +34,7 @@ else
   WHICH="the 64-bit build (build-win64), as the 32-bit release cannot run: $CORVANA_NO_32BIT_REASON"
 fi
 [ -x "$WINE" ] || WINE=wine
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD" -j 2 --target Corvana corvana_help >/dev/null
 
 export WINEPREFIX=${CORVANA_USER_PREFIX:-$HOME/.local/share/corvana/wine}

@@ -10,10 +10,10 @@ jobs=$(nproc)
 
 scripts/install-packages.sh cmake make g++ googletest libgtest-dev
 
-build() {  # directory, extra cmake arguments...
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+build() {  # directory, build type, extra cmake arguments...
+  local dir=$1 type=$2
+  shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs" >/dev/null
 }
 
@@ -21,15 +21,15 @@ echo "== source format"
 scripts/check-format.sh
 
 echo "== native build and tests"
-build build
+build build Release
 ctest --test-dir build -j "$jobs" --output-on-failure --timeout 900
 
 echo "== AddressSanitizer + UBSan"
-build build-asan -DCORVANA_SANITIZE=address,undefined
+build build-asan RelWithDebInfo -DCORVANA_SANITIZE=address,undefined
 CORVANA_EQUIVALENCE_SCALE=0.2 ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 900
 
 echo "== ThreadSanitizer: the worker protocol and the two searches racing on a count"
-build build-tsan -DCORVANA_SANITIZE=thread
+build build-tsan RelWithDebInfo -DCORVANA_SANITIZE=thread
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
   --timeout 900 -L worker
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j "$jobs" --output-on-failure \
