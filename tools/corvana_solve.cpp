@@ -195,33 +195,24 @@ int main(int argc, char** argv) {
   // Messages and statistics leave with the results, not a write a line.
   static char errorBuffer[BUFSIZ];
   std::setvbuf(stderr, errorBuffer, _IOFBF, sizeof errorBuffer);
-  bool anyInvalid = false;
-  for (const std::string& name : options.files) {
-    for (const Puzzle& puzzle : ReadPuzzles(name)) {
-      if (!puzzle.valid) {
-        std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
-                     puzzle.error.c_str());
-        std::printf("invalid\n--\n");
-        anyInvalid = true;
-        continue;
-      }
-      const Clock::time_point start = Clock::now();
-      ResetSearchSteps();
-      ApplyInputData(kNoWindow, puzzle.data);
-      if (options.propagate) {
-        ShowPropagation();
-      } else {
-        ShowSolutions(options.solutions, options.worker);
-      }
-      std::fputs("--\n", stdout);
-      FlushNowAndThen(Clock::now());
-      if (options.stats) {
-        const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
-        std::fprintf(stderr, "%s: %.3f ms, %lld search steps\n", PuzzlePlace(puzzle).c_str(),
-                     elapsed.count(), static_cast<long long>(SearchSteps()));
-      }
-    }
-  }
+  const bool allValid =
+      ForEachPuzzle(options.files, "invalid\n--\n", [&options](const Puzzle& puzzle) {
+        const Clock::time_point start = Clock::now();
+        ResetSearchSteps();
+        ApplyInputData(kNoWindow, puzzle.data);
+        if (options.propagate) {
+          ShowPropagation();
+        } else {
+          ShowSolutions(options.solutions, options.worker);
+        }
+        std::fputs("--\n", stdout);
+        FlushNowAndThen(Clock::now());
+        if (options.stats) {
+          const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
+          std::fprintf(stderr, "%s: %.3f ms, %lld search steps\n", PuzzlePlace(puzzle).c_str(),
+                       elapsed.count(), static_cast<long long>(SearchSteps()));
+        }
+      });
   StopWorker(kNoWindow);
-  return anyInvalid ? 2 : 0;
+  return allValid ? 0 : 2;
 }

@@ -69,20 +69,10 @@ int RunMakerTool(int argc, char** argv) {
     std::fputs("usage: corvana-solve --count [LIMIT] [FILE ...]\n", stderr);
     return 2;
   }
-  bool anyInvalid = false;
-  for (const std::string& name : options.files) {
-    for (const Puzzle& puzzle : ReadPuzzles(name)) {
-      if (!puzzle.valid) {
-        std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
-                     puzzle.error.c_str());
-        std::printf("invalid\n");
-        anyInvalid = true;
-        continue;
-      }
-      const long long limit = options.countLimit;
-      const std::string text = CountText(CountBoard(BoardOf(puzzle.data), limit), limit);
-      std::printf("%s\n", text.c_str());
-    }
-  }
-  return anyInvalid ? 2 : 0;
+  const long long limit = options.countLimit;
+  const bool allValid = ForEachPuzzle(options.files, "invalid\n", [limit](const Puzzle& puzzle) {
+    const std::string text = CountText(CountBoard(BoardOf(puzzle.data), limit), limit);
+    std::printf("%s\n", text.c_str());
+  });
+  return allValid ? 0 : 2;
 }

@@ -87,3 +87,21 @@ std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<ui
   }
   return puzzles;
 }
+
+bool ForEachPuzzle(const std::vector<std::string>& files, const char* refusedLine,
+                   const std::function<void(const Puzzle&)>& take) {
+  bool allValid = true;
+  for (const std::string& name : files) {
+    for (const Puzzle& puzzle : ReadPuzzles(name)) {
+      if (puzzle.valid) {
+        take(puzzle);
+        continue;
+      }
+      std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
+                   puzzle.error.c_str());
+      std::fputs(refusedLine, stdout);
+      allValid = false;
+    }
+  }
+  return allValid;
+}

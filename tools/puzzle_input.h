@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct Puzzle {
 // Reads the file ("-" for standard input) and splits it into puzzles; a file
 // that cannot be read is one refused puzzle that says so.
 std::vector<Puzzle> ReadPuzzles(const std::string& name);
+
+// Hands each readable puzzle of the files to `take`, in order; a refused one
+// gets its place and reason on standard error and `refusedLine` on standard
+// output instead. False when any puzzle was refused.
+bool ForEachPuzzle(const std::vector<std::string>& files, const char* refusedLine,
+                   const std::function<void(const Puzzle&)>& take);
 
 // Where a puzzle is, for messages: "file:line:column", "file:line" or "file".
 std::string PuzzlePlace(const Puzzle& puzzle);
