@@ -1,7 +1,7 @@
 // corvana_maker: what people who make or study puzzles ask beside a solve,
 // on the search engine (solver/engine/engine.h). Boards are clues in
-// reading order (index y * N + x), 0 for an empty cell. Single-threaded; the
-// engine's working memory is static, so one call at a time.
+// reading order (index y * N + x), 0 for an empty cell. One call at a time:
+// the engine's working memory is static.
 #pragma once
 
 #include <cstdint>

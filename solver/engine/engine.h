@@ -44,8 +44,8 @@ LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
 
 // The number of solutions within `masks`, counted up to `limit` (at least
 // 1): the answer is min(solutions, limit). For the tools that count and make
-// puzzles; nothing is searched in reading order. Single-threaded below
-// `limit` 3 only as far as the count to two is (clause_search.h may race a
-// second search on long counts; the answer is the same either way).
+// puzzles; nothing is searched in reading order. On 16x16 and 25x25 a long
+// count to two may race a second search (clause_search.h); the answer is the
+// same either way.
 template <int N>
 int64_t CountSolutions(const uint32_t* masks, int64_t limit, const EngineContext& context);
