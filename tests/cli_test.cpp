@@ -97,27 +97,72 @@ TEST(CliTest, ReadsInputDataFilesAndReportsUnreadableOnes) {
   EXPECT_NE(run.err.find(missing + ": cannot read"), std::string::npos) << run.err;
 }
 
-TEST(CliTest, RejectsAnInputDataFileLongerThanAnyBoardWithAClearError) {
+// Bytes behind the last clue are no part of the board, however many there are.
+TEST(CliTest, ReadsAnInputDataFileAsFarAsItsBoardGoes) {
   InputData data = {};
   data.gridSize = 9;
   data.given[0][0] = 3;
   std::vector<uint8_t> bytes = EncodeInputData(data);
-  bytes.resize(kMaxInputDataFileSize, 0);
-  const std::string longest = TempPath("longest.cvn");
-  WriteFile(longest, std::string(bytes.begin(), bytes.end()));
-  bytes.resize(1 << 20, 0);  // a megabyte of a valid board and trailing bytes
+  bytes.resize(1 << 20, 0x7F);  // a megabyte of trailing bytes
   const std::string huge = TempPath("huge.cvn");
   WriteFile(huge, std::string(bytes.begin(), bytes.end()));
-
-  const CliRun run = Solve("--propagate " + longest + " " + huge);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out.substr(0, 6), "3 0 0 ") << "a file of the longest length is read";
-  EXPECT_EQ(run.out.substr(run.out.find("--\n")), "--\ninvalid\n--\n");
-  EXPECT_NE(run.err.find(huge + ": not a valid input-data file: longer than 1254 bytes"),
-            std::string::npos)
-      << run.err;
-  std::remove(longest.c_str());
+  const CliRun run = Solve("--print-clues " + huge + " -", std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string clues = "3" + std::string(80, '.') + "\n--\n";
+  EXPECT_EQ(run.out, clues + clues);
   std::remove(huge.c_str());
+}
+
+// What a file is shows in its first bytes: a text file that ends in the DOS
+// end-of-file byte 0x1A is text, whatever its length, and every puzzle in it
+// is read.
+TEST(CliTest, TextEndingInTheDosEndOfFileByteIsText) {
+  std::string thirty, expected;
+  for (int i = 0; i < 30; ++i)
+    thirty += kTwoSolutions + "\r\n", expected += kTwoSolutions + "\n--\n";
+  for (const std::string& text : {thirty + "\x1A", kTwoSolutions + "\n\x1A"}) {
+    const CliRun run = Solve("--print-clues", text);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, text.size() > 100 ? expected : expected.substr(0, 85));
+  }
+}
+
+// Each puzzle's result leaves before the next puzzle is read: the second is
+// written only once the first one's result has come out.
+TEST(CliTest, SolvesAsTheInputArrives) {
+  const std::string out = TempPath("stdout"), seen = TempPath("seen");
+  std::remove(seen.c_str());
+  const std::string command = "(echo " + kTwoSolutions +
+                              "; for i in $(seq 100); do grep -q -- -- " + out +
+                              " && { echo early >" + seen + "; break; }; sleep 0.1; done; echo " +
+                              kTwoSolutions + ") | " + CORVANA_SOLVE + " --print-clues >" + out;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(seen), "early\n");
+  EXPECT_EQ(ReadFile(out), kTwoSolutions + "\n--\n" + kTwoSolutions + "\n--\n");
+}
+
+// Options as a user types them, right and wrong, and what each says.
+TEST(CliTest, OptionsAndTheirMistakes) {
+  const std::string cvn = TempPath("post.cvn");
+  std::remove(cvn.c_str());
+  std::remove("--worker");
+  const struct {
+    std::string arguments, input;
+    int status;
+    std::string err;
+  } kCases[] = {
+      {"--write-cvn " + cvn, kTwoSolutions + "\nSolved in 3 s, thanks!\n", 0, ""},
+      {"--solutions", "", 2, "corvana-solve: --solutions needs a value"},
+      {"--write-cvn --worker -", kTwoSolutions, 2, "corvana-solve: --write-cvn needs a value"},
+      {"", std::string(80, '.') + "\x90\x94\n", 2, "-:1:81: '\\x90\\x94' is neither a cell"},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve(c.arguments, c.input);
+    EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << ": " << run.err;
+  }
+  EXPECT_EQ(Solve("--print-clues " + cvn).out, kTwoSolutions + "\n--\n");
+  EXPECT_EQ(ReadFile("--worker"), "") << "no file is named after an option";
 }
 
 TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {
@@ -164,11 +209,6 @@ TEST(CliTest, StartsInPlaceAndOnTheWorkerPrintTheSame) {
   EXPECT_EQ(Count(inPlace.out, "--\n"), 69u + 4u) << "every puzzle of the corpus and the input";
   EXPECT_GE(Count(inPlace.out, "none\n"), 50u) << inPlace.out.substr(0, 400);
   EXPECT_EQ(Count(inPlace.out, "conflict 0 0 1 1\n"), 1u);
-}
-
-TEST(PuzzleInputTest, CommentsAndBlanksHoldNoPuzzle) {
-  const std::vector<Puzzle> puzzles = ParsePuzzles("f", {'#', '\n', ' ', ' ', '\r', '\n'});
-  EXPECT_TRUE(puzzles.empty());
 }
 
 // A drawn 9x9 grid (two solutions) as a forum post writes it.
@@ -245,7 +285,7 @@ TEST(CliTest, WriteCvnRefusesAndKeepsTheOldFile) {
   EXPECT_EQ(Solve("--write-cvn a.cvn b.txt c.txt").status, 2);
   const CliRun noName = Solve("--write-cvn");
   EXPECT_EQ(noName.status, 2);
-  EXPECT_NE(noName.err.find("--write-cvn takes the file to write"), std::string::npos);
+  EXPECT_NE(noName.err.find("--write-cvn needs a value"), std::string::npos);
 }
 
 TEST(CliTest, PrintCluesNamesRefusedPuzzles) {
