@@ -247,20 +247,27 @@ bool ReadPuzzleLine(PuzzleTextLines* state, const char* begin, const char* end, 
                     TextPuzzle* puzzle, bool* again) {
   *again = false;
   const Line line = {begin, end, number};
-  if (state->skipping) {
-    state->skipping = !IsBlank(line);
+  if (IsBlank(line)) {
+    state->skipping = false;
     return false;
   }
-  if (IsBlank(line) || IsComment(line)) return false;
+  if (IsComment(line)) return false;
   std::vector<ReadCell> lineCells;
   PuzzleTextError error;
   std::vector<ReadCell>& cells = state->cells;
   if (static_cast<size_t>(end - begin) > kLongestPuzzleLine) {
+    if (state->skipping) return false;
     return Refuse(state, MakeError(PuzzleTextProblem::kLineTooLong, number, 1), !cells.empty(),
                   puzzle);
   }
   const bool read = IsNumberLine(line) ? ReadNumberLine(line, &lineCells, &error)
                                        : ReadCharacterLine(line, &lineCells, &error);
+  if (state->skipping) {
+    // The rest of a refused grid, unless a whole board stands on the line:
+    // that is a puzzle of its own, never skipped unseen.
+    if (!read || SizeForCount(lineCells.size()) == 0) return false;
+    state->skipping = false;
+  }
   if (!read) return Refuse(state, error, !cells.empty(), puzzle);
   if (lineCells.empty()) return false;  // a line of drawing only
   if (!cells.empty() && SizeForCount(lineCells.size()) != 0) {
@@ -312,13 +319,15 @@ bool EndPuzzleText(PuzzleTextLines* state, TextPuzzle* puzzle) {
 bool NextTextPuzzle(const std::string& text, PuzzleTextCursor* cursor, TextPuzzle* puzzle) {
   if (cursor->offset == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) cursor->offset = 3;
   PuzzleTextLines state;
+  state.skipping = cursor->skipping;
   bool found = false;
-  while (cursor->offset < text.size() && (!found || state.skipping)) {
+  while (cursor->offset < text.size() && !found) {
     const Line line = LineAt(text, *cursor);
     bool again = false;
-    found = ReadPuzzleLine(&state, line.begin, line.end, line.number, puzzle, &again) || found;
+    found = ReadPuzzleLine(&state, line.begin, line.end, line.number, puzzle, &again);
     if (!again) StepLine(text, cursor, line);
   }
+  cursor->skipping = state.skipping;
   return found || EndPuzzleText(&state, puzzle);
 }
 

@@ -56,6 +56,7 @@ struct TextPuzzle {
 struct PuzzleTextCursor {
   size_t offset = 0;
   int line = 1;
+  bool skipping = false;  // through the rest of a refused grid
 };
 
 // No board needs a line this long, not 625 numbers with generous spaces; a

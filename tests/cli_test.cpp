@@ -113,17 +113,28 @@ TEST(CliTest, ReadsAnInputDataFileAsFarAsItsBoardGoes) {
   std::remove(huge.c_str());
 }
 
-// What a file is shows in its first bytes: a text file that ends in the DOS
-// end-of-file byte 0x1A is text, whatever its length, and every puzzle in it
-// is read.
-TEST(CliTest, TextEndingInTheDosEndOfFileByteIsText) {
+// Every puzzle of a file is read or refused with its line, never dropped:
+// what a file is shows in its first bytes, so a text file that ends in the
+// DOS end-of-file byte 0x1A is text whatever its length; a whole board on a
+// line of its own after a refused grid is read.
+TEST(CliTest, EveryPuzzleIsReadOrRefused) {
   std::string thirty, expected;
-  for (int i = 0; i < 30; ++i)
-    thirty += kTwoSolutions + "\r\n", expected += kTwoSolutions + "\n--\n";
-  for (const std::string& text : {thirty + "\x1A", kTwoSolutions + "\n\x1A"}) {
-    const CliRun run = Solve("--print-clues", text);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, text.size() > 100 ? expected : expected.substr(0, 85));
+  for (int i = 0; i < 30; ++i) thirty += kTwoSolutions + "\r\n";
+  for (int i = 0; i < 30; ++i) expected += kTwoSolutions + "\n--\n";
+  const std::string one = kTwoSolutions + "\n--\n";
+  const struct {
+    std::string text, out;
+    int status;
+  } kCases[] = {
+      {thirty + "\x1A", expected, 0},
+      {kTwoSolutions + "\n\x1A", one, 0},
+      {"4.7|.6.|8.5\n..2|.?8|..7\n" + kTwoSolutions + "\n" + kTwoSolutions + "\n",
+       "invalid\n--\n" + one + one, 2},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve("--print-clues", c.text);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, c.out);
   }
 }
 
