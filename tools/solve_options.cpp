@@ -77,9 +77,15 @@ ParseResult ParseOptions(int argc, char** argv, Options* options) {
     return ParseResult::kRefused;
   }
   if (help) return ParseResult::kHelp;
-  for (const std::string& extra : app.remaining()) {
-    Refuse("unknown option '" + extra + "'");
-    return ParseResult::kRefused;
+  // What CLI11 left: files after "--", or options it does not know.
+  const std::vector<std::string> extras = app.remaining();
+  for (size_t i = 0; i < extras.size(); ++i) {
+    if (extras[i] != "--") {
+      Refuse("unknown option '" + extras[i] + "'");
+      return ParseResult::kRefused;
+    }
+    options->files.insert(options->files.end(), extras.begin() + i + 1, extras.end());
+    break;
   }
   if (options->files.empty()) options->files.push_back("-");
   return CheckTogether(*options) ? ParseResult::kRun : ParseResult::kRefused;
