@@ -22,8 +22,9 @@ add_executable(corvana-solve-reference
   ${PROJECT_SOURCE_DIR}/tools/puzzle_convert.cpp
   ${PROJECT_SOURCE_DIR}/tools/puzzle_input.cpp
   ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
+  ${PROJECT_SOURCE_DIR}/tools/solve_options.cpp
 )
-target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference)
+target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference CLI11::CLI11)
 
 add_executable(search_equivalence_test
   ${CMAKE_CURRENT_LIST_DIR}/search_equivalence_test.cpp
