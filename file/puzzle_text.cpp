@@ -1,5 +1,6 @@
 #include "file/puzzle_text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -8,30 +9,31 @@ constexpr int kMostCells = 625;
 constexpr size_t kLongestNumber = 3;  // "025"; a longer word is no number
 constexpr size_t kLongestFound = 24;  // of a word quoted in an error
 
-// One cell as read, before the board size is known. Letters mean 10-16 on a
-// 16x16 board and 1-25 on a 25x25 one, so they are kept as letters until the
-// count of cells tells the size.
-struct ReadCell {
-  int32_t value;  // the digit or number; for a letter, 1 for 'A' to 25 for 'Y'
-  bool letter;
-  bool number;  // read from a line of numbers
-  char symbol;  // the character of a letter
-  int line;
-  int column;
-};
+using ReadCell = PuzzleTextCell;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// 0x1A, the end-of-file mark of DOS tools, reads as blank: nothing after it
+// is lost.
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1A';
+}
 bool IsDrawing(char c) { return c == '|' || c == '-' || c == '+' || c == '*' || c == '='; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNumberSeparator(char c) { return IsSpace(c) || c == ',' || c == ';'; }
 // A UTF-8 continuation byte: part of the character before it.
 bool ContinuesCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// Part of the character before, `previous`: one that is no ASCII. In text of
+// code page 932 the two bytes of a character count as one column as well.
+bool ContinuesAfter(char previous, char c) {
+  return ContinuesCharacter(c) && static_cast<unsigned char>(previous) >= 0x80;
+}
 
 int LetterIndex(char c) {
   if (c >= 'A' && c <= 'Y') return c - 'A' + 1;
   if (c >= 'a' && c <= 'y') return c - 'a' + 1;
   return 0;
 }
+
+bool IsCellCharacter(char c) { return IsDigit(c) || c == '.' || LetterIndex(c) != 0; }
 
 bool IsBoardSide(size_t cells) { return cells == 9 || cells == 16 || cells == 25; }
 
@@ -68,10 +70,37 @@ bool IsComment(const Line& line) {
   return p != line.end && *p == '#';
 }
 
+// A row printed in box-wide groups, "530 070 000": n words of n cell
+// characters each, for a box side n of 3, 4 or 5, so n * n cells in all.
+// Numbers never look so, unless three zero-padded numbers stand on a line of
+// their own, which no one writes.
+bool IsGroupedRow(const Line& line) {
+  size_t words = 0;
+  size_t longest = 0;
+  size_t shortest = kLongestPuzzleLine;
+  const char* p = line.begin;
+  while (p != line.end) {
+    if (IsSpace(*p)) {
+      ++p;
+      continue;
+    }
+    const char* start = p;
+    for (; p != line.end && !IsSpace(*p); ++p) {
+      if (!IsCellCharacter(*p)) return false;
+    }
+    ++words;
+    longest = std::max(longest, static_cast<size_t>(p - start));
+    shortest = std::min(shortest, static_cast<size_t>(p - start));
+  }
+  return words >= 3 && words <= 5 && longest == words && shortest == words;
+}
+
 // A line of numbers has a comma or semicolon, or several words one of which
-// is a number of two digits or more. Any other line is read a character a
-// cell, which reads single-digit numbers between spaces the same way.
+// is a number of two digits or more, and is no row in groups. Any other line
+// is read a character a cell, which reads single-digit numbers between spaces
+// the same way.
 bool IsNumberLine(const Line& line) {
+  if (IsGroupedRow(line)) return false;
   int words = 0;
   bool longNumber = false;
   const char* p = line.begin;
@@ -96,7 +125,7 @@ std::vector<int> Columns(const Line& line) {
   columns.reserve(line.end - line.begin);
   int column = 0;
   for (const char* p = line.begin; p != line.end; ++p) {
-    if (!ContinuesCharacter(*p) || column == 0) ++column;
+    if (p == line.begin || !ContinuesAfter(p[-1], *p)) ++column;
     columns.push_back(column);
   }
   return columns;
@@ -147,7 +176,7 @@ bool ReadCharacterLine(const Line& line, std::vector<ReadCell>* cells, PuzzleTex
       cells->push_back({LetterIndex(c), true, false, c, line.number, column});
     } else {
       const char* next = p + 1;
-      while (next != line.end && ContinuesCharacter(*next)) ++next;
+      while (next != line.end && ContinuesAfter(next[-1], *next)) ++next;
       *error =
           MakeError(PuzzleTextProblem::kBadCharacter, line.number, column, std::string(p, next));
       return false;
@@ -203,78 +232,103 @@ void StepLine(const std::string& text, PuzzleTextCursor* cursor, const Line& lin
   ++cursor->line;
 }
 
-// After a refused grid, its remaining rows are no new puzzle: skips to the
-// next blank line.
-void SkipToBlankLine(const std::string& text, PuzzleTextCursor* cursor) {
-  while (cursor->offset < text.size()) {
-    const Line line = LineAt(text, *cursor);
-    if (IsBlank(line)) return;
-    StepLine(text, cursor, line);
-  }
+// Ends the puzzle being read as refused. `skip`: its grid goes on, and its
+// remaining rows up to the next blank line are no new puzzle.
+bool Refuse(PuzzleTextLines* state, const PuzzleTextError& error, bool skip, TextPuzzle* puzzle) {
+  *puzzle = {state->startLine != 0 ? state->startLine : error.line, false, {}, error};
+  *state = {};
+  state->skipping = skip;
+  return true;
 }
 
 }  // namespace
 
+bool ReadPuzzleLine(PuzzleTextLines* state, const char* begin, const char* end, int number,
+                    TextPuzzle* puzzle, bool* again) {
+  *again = false;
+  const Line line = {begin, end, number};
+  if (IsBlank(line)) {
+    state->skipping = false;
+    return false;
+  }
+  if (IsComment(line)) return false;
+  std::vector<ReadCell> lineCells;
+  PuzzleTextError error;
+  std::vector<ReadCell>& cells = state->cells;
+  if (static_cast<size_t>(end - begin) > kLongestPuzzleLine) {
+    if (state->skipping) return false;
+    return Refuse(state, MakeError(PuzzleTextProblem::kLineTooLong, number, 1), !cells.empty(),
+                  puzzle);
+  }
+  const bool read = IsNumberLine(line) ? ReadNumberLine(line, &lineCells, &error)
+                                       : ReadCharacterLine(line, &lineCells, &error);
+  if (state->skipping) {
+    // The rest of a refused grid, unless a whole board stands on the line:
+    // that is a puzzle of its own, never skipped unseen.
+    if (!read || SizeForCount(lineCells.size()) == 0) return false;
+    state->skipping = false;
+  }
+  if (!read) return Refuse(state, error, !cells.empty(), puzzle);
+  if (lineCells.empty()) return false;  // a line of drawing only
+  if (!cells.empty() && SizeForCount(lineCells.size()) != 0) {
+    // A whole board on one line starts a puzzle of its own: the lines before
+    // it were a puzzle cut short. The line is read again for the next one.
+    *again = true;
+    return Refuse(state,
+                  MakeError(PuzzleTextProblem::kCellCount, state->startLine, cells.front().column,
+                            "", static_cast<int>(cells.size())),
+                  false, puzzle);
+  }
+  if (cells.empty()) {
+    state->startLine = number;
+    state->rowWidth = IsBoardSide(lineCells.size()) ? lineCells.size() : 0;
+  } else if (state->rowWidth != 0 && lineCells.size() != state->rowWidth) {
+    return Refuse(state,
+                  MakeError(PuzzleTextProblem::kRowLength, number, lineCells.front().column, "",
+                            static_cast<int>(lineCells.size()), static_cast<int>(state->rowWidth)),
+                  true, puzzle);
+  }
+  cells.insert(cells.end(), lineCells.begin(), lineCells.end());
+  if (SizeForCount(cells.size()) != 0) {
+    InputData data;
+    if (!MakeBoard(cells, &data, &error)) return Refuse(state, error, false, puzzle);
+    *puzzle = {state->startLine, true, data, {}};
+    *state = {};
+    return true;
+  }
+  if (cells.size() > kMostCells) {
+    return Refuse(state,
+                  MakeError(PuzzleTextProblem::kCellCount, state->startLine, cells.front().column,
+                            "", static_cast<int>(cells.size())),
+                  true, puzzle);
+  }
+  return false;
+}
+
+bool EndPuzzleText(PuzzleTextLines* state, TextPuzzle* puzzle) {
+  if (state->cells.empty()) {
+    *state = {};
+    return false;
+  }
+  return Refuse(state,
+                MakeError(PuzzleTextProblem::kCellCount, state->startLine,
+                          state->cells.front().column, "", static_cast<int>(state->cells.size())),
+                false, puzzle);
+}
+
 bool NextTextPuzzle(const std::string& text, PuzzleTextCursor* cursor, TextPuzzle* puzzle) {
   if (cursor->offset == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) cursor->offset = 3;
-  std::vector<ReadCell> cells;
-  int startLine = 0;
-  size_t rowWidth = 0;  // cells in each row of a grid, when its first line is one row
-  auto refuse = [&](const PuzzleTextError& error) {
-    *puzzle = {startLine != 0 ? startLine : error.line, false, {}, error};
-    return true;
-  };
-  while (cursor->offset < text.size()) {
+  PuzzleTextLines state;
+  state.skipping = cursor->skipping;
+  bool found = false;
+  while (cursor->offset < text.size() && !found) {
     const Line line = LineAt(text, *cursor);
-    if (IsBlank(line) || IsComment(line)) {
-      StepLine(text, cursor, line);
-      continue;
-    }
-    std::vector<ReadCell> lineCells;
-    PuzzleTextError error;
-    const bool read = IsNumberLine(line) ? ReadNumberLine(line, &lineCells, &error)
-                                         : ReadCharacterLine(line, &lineCells, &error);
-    if (!read) {
-      StepLine(text, cursor, line);
-      if (!cells.empty()) SkipToBlankLine(text, cursor);
-      return refuse(error);
-    }
-    if (lineCells.empty()) {  // a line of drawing only
-      StepLine(text, cursor, line);
-      continue;
-    }
-    if (!cells.empty() && SizeForCount(lineCells.size()) != 0) {
-      // A whole board on one line starts a puzzle of its own: the lines
-      // before it were a puzzle cut short. The cursor stays on this line.
-      return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
-                              static_cast<int>(cells.size())));
-    }
-    if (cells.empty()) {
-      startLine = line.number;
-      rowWidth = IsBoardSide(lineCells.size()) ? lineCells.size() : 0;
-    } else if (rowWidth != 0 && lineCells.size() != rowWidth) {
-      StepLine(text, cursor, line);
-      SkipToBlankLine(text, cursor);
-      return refuse(MakeError(PuzzleTextProblem::kRowLength, line.number, lineCells.front().column,
-                              "", static_cast<int>(lineCells.size()), static_cast<int>(rowWidth)));
-    }
-    cells.insert(cells.end(), lineCells.begin(), lineCells.end());
-    StepLine(text, cursor, line);
-    if (SizeForCount(cells.size()) != 0) {
-      InputData data;
-      if (!MakeBoard(cells, &data, &error)) return refuse(error);
-      *puzzle = {startLine, true, data, {}};
-      return true;
-    }
-    if (cells.size() > kMostCells) {
-      SkipToBlankLine(text, cursor);
-      return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
-                              static_cast<int>(cells.size())));
-    }
+    bool again = false;
+    found = ReadPuzzleLine(&state, line.begin, line.end, line.number, puzzle, &again);
+    if (!again) StepLine(text, cursor, line);
   }
-  if (cells.empty()) return false;
-  return refuse(MakeError(PuzzleTextProblem::kCellCount, startLine, cells.front().column, "",
-                          static_cast<int>(cells.size())));
+  cursor->skipping = state.skipping;
+  return found || EndPuzzleText(&state, puzzle);
 }
 
 bool ReadFirstPuzzle(const std::string& text, InputData* data, bool* more, PuzzleTextError* error) {
@@ -326,6 +380,10 @@ std::string PuzzleTextErrorReason(const PuzzleTextError& error) {
     case PuzzleTextProblem::kRowLength:
       why = "this row has " + std::to_string(error.count) + " cells, the rows above " + size;
       break;
+    case PuzzleTextProblem::kLineTooLong:
+      why = "the line is longer than " + std::to_string(kLongestPuzzleLine) +
+            " bytes, more than any board needs";
+      break;
     case PuzzleTextProblem::kCellCount:
       why = "the puzzle starting here has " + std::to_string(error.count) +
             " cells; a board has 81 (9x9), 256 (16x16) or 625 (25x25)";
@@ -358,9 +416,11 @@ std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGri
 
 bool LooksLikeInputData(const uint8_t* bytes, size_t size) {
   if (size >= 3 && bytes[0] == 0x01 && bytes[1] == 0x02 && bytes[2] == 0x72) return true;
-  for (size_t i = 0; i < size; ++i) {
+  for (size_t i = 0; i < std::min(size, kFileKindBytes); ++i) {
     const uint8_t b = bytes[i];
-    const bool textControl = b == '\t' || b == '\n' || b == '\v' || b == '\f' || b == '\r';
+    if (b == '\n') return false;
+    const bool textControl =
+        b == '\t' || b == '\n' || b == '\v' || b == '\f' || b == '\r' || b == 0x1A;
     if ((b < 0x20 && !textControl) || b == 0x7F) return true;
   }
   return false;

@@ -32,8 +32,8 @@ run() {  # target, corpus folder, largest input
   grep -E "stat::number_of_executed_units|cov:" "$out/$target.log" | tail -2
 }
 
-# Text: the window and the tool read whole files of up to a megabyte; inputs a
-# few boards long reach every path. Input data: the window reads at most 1255
+# Text: the window reads whole files of up to a megabyte, the tool reads a
+# line at a time; inputs a few boards long reach every path. Input data: the window reads at most 1255
 # bytes of an input-data file.
 run puzzle_text_fuzz puzzle_text 8192
 run input_data_fuzz input_data 1300

@@ -97,27 +97,83 @@ TEST(CliTest, ReadsInputDataFilesAndReportsUnreadableOnes) {
   EXPECT_NE(run.err.find(missing + ": cannot read"), std::string::npos) << run.err;
 }
 
-TEST(CliTest, RejectsAnInputDataFileLongerThanAnyBoardWithAClearError) {
+// Bytes behind the last clue are no part of the board, however many there are.
+TEST(CliTest, ReadsAnInputDataFileAsFarAsItsBoardGoes) {
   InputData data = {};
   data.gridSize = 9;
   data.given[0][0] = 3;
   std::vector<uint8_t> bytes = EncodeInputData(data);
-  bytes.resize(kMaxInputDataFileSize, 0);
-  const std::string longest = TempPath("longest.cvn");
-  WriteFile(longest, std::string(bytes.begin(), bytes.end()));
-  bytes.resize(1 << 20, 0);  // a megabyte of a valid board and trailing bytes
+  bytes.resize(1 << 20, 0x7F);  // a megabyte of trailing bytes
   const std::string huge = TempPath("huge.cvn");
   WriteFile(huge, std::string(bytes.begin(), bytes.end()));
-
-  const CliRun run = Solve("--propagate " + longest + " " + huge);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out.substr(0, 6), "3 0 0 ") << "a file of the longest length is read";
-  EXPECT_EQ(run.out.substr(run.out.find("--\n")), "--\ninvalid\n--\n");
-  EXPECT_NE(run.err.find(huge + ": not a valid input-data file: longer than 1254 bytes"),
-            std::string::npos)
-      << run.err;
-  std::remove(longest.c_str());
+  const CliRun run = Solve("--print-clues " + huge + " -", std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string clues = "3" + std::string(80, '.') + "\n--\n";
+  EXPECT_EQ(run.out, clues + clues);
   std::remove(huge.c_str());
+}
+
+// Every puzzle of a file is read or refused with its line, never dropped:
+// what a file is shows in its first bytes, so a text file that ends in the
+// DOS end-of-file byte 0x1A is text whatever its length; a whole board on a
+// line of its own after a refused grid is read.
+TEST(CliTest, EveryPuzzleIsReadOrRefused) {
+  std::string thirty, expected;
+  for (int i = 0; i < 30; ++i) thirty += kTwoSolutions + "\r\n";
+  for (int i = 0; i < 30; ++i) expected += kTwoSolutions + "\n--\n";
+  const std::string one = kTwoSolutions + "\n--\n";
+  const struct {
+    std::string text, out;
+    int status;
+  } kCases[] = {
+      {thirty + "\x1A", expected, 0},
+      {kTwoSolutions + "\n\x1A", one, 0},
+      {"4.7|.6.|8.5\n..2|.?8|..7\n" + kTwoSolutions + "\n" + kTwoSolutions + "\n",
+       "invalid\n--\n" + one + one, 2},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve("--print-clues", c.text);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, c.out);
+  }
+}
+
+// Each puzzle's result leaves before the next puzzle is read: the second is
+// written only once the first one's result has come out.
+TEST(CliTest, SolvesAsTheInputArrives) {
+  const std::string out = TempPath("stdout"), seen = TempPath("seen");
+  std::remove(seen.c_str());
+  const std::string command = "(echo " + kTwoSolutions +
+                              "; for i in $(seq 100); do grep -q -- -- " + out +
+                              " && { echo early >" + seen + "; break; }; sleep 0.1; done; echo " +
+                              kTwoSolutions + ") | " + CORVANA_SOLVE + " --print-clues >" + out;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(seen), "early\n");
+  EXPECT_EQ(ReadFile(out), kTwoSolutions + "\n--\n" + kTwoSolutions + "\n--\n");
+}
+
+// Options as a user types them, right and wrong, and what each says.
+TEST(CliTest, OptionsAndTheirMistakes) {
+  const std::string cvn = TempPath("post.cvn");
+  std::remove(cvn.c_str());
+  std::remove("--worker");
+  const struct {
+    std::string arguments, input;
+    int status;
+    std::string err;
+  } kCases[] = {
+      {"--write-cvn " + cvn, kTwoSolutions + "\nSolved in 3 s, thanks!\n", 0, ""},
+      {"--solutions", "", 2, "corvana-solve: --solutions needs a value"},
+      {"--write-cvn --worker -", kTwoSolutions, 2, "corvana-solve: --write-cvn needs a value"},
+      {"", std::string(80, '.') + "\x90\x94\n", 2, "-:1:81: '\\x90\\x94' is neither a cell"},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve(c.arguments, c.input);
+    EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << ": " << run.err;
+  }
+  EXPECT_EQ(Solve("--print-clues " + cvn).out, kTwoSolutions + "\n--\n");
+  EXPECT_EQ(ReadFile("--worker"), "") << "no file is named after an option";
 }
 
 TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {
@@ -164,11 +220,6 @@ TEST(CliTest, StartsInPlaceAndOnTheWorkerPrintTheSame) {
   EXPECT_EQ(Count(inPlace.out, "--\n"), 69u + 4u) << "every puzzle of the corpus and the input";
   EXPECT_GE(Count(inPlace.out, "none\n"), 50u) << inPlace.out.substr(0, 400);
   EXPECT_EQ(Count(inPlace.out, "conflict 0 0 1 1\n"), 1u);
-}
-
-TEST(PuzzleInputTest, CommentsAndBlanksHoldNoPuzzle) {
-  const std::vector<Puzzle> puzzles = ParsePuzzles("f", {'#', '\n', ' ', ' ', '\r', '\n'});
-  EXPECT_TRUE(puzzles.empty());
 }
 
 // A drawn 9x9 grid (two solutions) as a forum post writes it.
@@ -245,7 +296,7 @@ TEST(CliTest, WriteCvnRefusesAndKeepsTheOldFile) {
   EXPECT_EQ(Solve("--write-cvn a.cvn b.txt c.txt").status, 2);
   const CliRun noName = Solve("--write-cvn");
   EXPECT_EQ(noName.status, 2);
-  EXPECT_NE(noName.err.find("--write-cvn takes the file to write"), std::string::npos);
+  EXPECT_NE(noName.err.find("--write-cvn needs a value"), std::string::npos);
 }
 
 TEST(CliTest, PrintCluesNamesRefusedPuzzles) {

@@ -163,6 +163,35 @@ TEST(PuzzleTextTest, ManyPuzzlesOneAfterAnother) {
   EXPECT_TRUE(more);
 }
 
+// Rows printed in box-wide groups ("530 070 000") are one row each, at every
+// size; rows of numbers that start alike ("13 0 0 7 ...") still read as numbers.
+TEST(PuzzleTextTest, RowsInGroups) {
+  std::vector<int> sixteen(256, 0);
+  sixteen[0] = 13;
+  sixteen[3] = 7;
+  sixteen[17] = 10;
+  struct Case {
+    std::string text;
+    std::vector<int> cells;
+  };
+  std::vector<Case> cases(4);
+  for (int i = 0; i < 256; ++i) {
+    const int v = sixteen[i];
+    if (i < 81) {
+      cases[0].text += kTop95[i] == '.' ? '0' : kTop95[i];
+      cases[1].text += kTop95[i];
+    }
+    cases[2].text += std::to_string(v) + (i % 16 == 15 ? "\n" : " ");
+    cases[3].text += v == 0 ? '0' : v < 10 ? static_cast<char>('0' + v) : 'A' + v - 10;
+    const char* after = i % 9 == 8 ? "\n" : i % 3 == 2 ? " " : "";
+    if (i < 81) cases[0].text += after, cases[1].text += after;
+    cases[3].text += i % 16 == 15 ? "\n" : i % 4 == 3 ? "\t" : "";
+  }
+  cases[0].cells = cases[1].cells = Top95Cells();
+  cases[2].cells = cases[3].cells = sixteen;
+  for (const Case& c : cases) EXPECT_EQ(Cells(Board(c.text)), c.cells) << c.text;
+}
+
 TEST(PuzzleTextTest, ClashingCluesAreStillAPuzzle) {
   std::string clash(81, '.');
   clash[0] = clash[1] = '5';

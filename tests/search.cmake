@@ -22,8 +22,9 @@ add_executable(corvana-solve-reference
   ${PROJECT_SOURCE_DIR}/tools/puzzle_convert.cpp
   ${PROJECT_SOURCE_DIR}/tools/puzzle_input.cpp
   ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
+  ${PROJECT_SOURCE_DIR}/tools/solve_options.cpp
 )
-target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference)
+target_link_libraries(corvana-solve-reference PRIVATE corvana_core_reference CLI11::CLI11)
 # The puzzle maker runs on the fast engine only; the reference solves.
 target_compile_definitions(corvana-solve-reference PRIVATE CORVANA_SOLVE_WITHOUT_MAKER)
 

@@ -13,11 +13,6 @@
 
 namespace {
 
-void ReportRefused(const Puzzle& puzzle) {
-  std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
-               puzzle.error.c_str());
-}
-
 // Writes the whole file beside the target and renames it over the target only
 // when every write and the close have succeeded, so a failure leaves an
 // existing file as it was.
@@ -49,24 +44,39 @@ bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& byt
 }  // namespace
 
 int WriteCvnCommand(const std::string& out, const std::string& file) {
-  const std::vector<Puzzle> puzzles = ReadPuzzles(file);
-  if (puzzles.empty()) {
-    std::fprintf(stderr, "corvana-solve: %s: no puzzle\n", file.c_str());
+  // The first puzzle, and how many more read after it: words around a
+  // puzzle (a post's text after its grid) are no second one.
+  Puzzle first = {};
+  bool any = false;
+  int more = 0;
+  int secondLine = 0;
+  ForEachPuzzle(file, [&](const Puzzle& puzzle) {
+    if (!any) {
+      first = puzzle;
+      any = true;
+      return puzzle.valid;
+    }
+    if (puzzle.valid && ++more == 1) secondLine = puzzle.line;
+    return true;
+  });
+  if (!any) {
+    std::fprintf(stderr, "corvana-solve: %s: no puzzle\n", Printable(file).c_str());
     return 2;
   }
-  if (!puzzles[0].valid) {
-    ReportRefused(puzzles[0]);
+  if (!first.valid) {
+    ReportRefused(first);
     return 2;
   }
-  if (puzzles.size() > 1) {
+  if (more > 0) {
     std::fprintf(stderr,
-                 "corvana-solve: %s: holds %zu puzzles, --write-cvn writes one (the second "
+                 "corvana-solve: %s: holds %d puzzles, --write-cvn writes one (the second "
                  "starts at line %d)\n",
-                 file.c_str(), puzzles.size(), puzzles[1].line);
+                 Printable(file).c_str(), more + 1, secondLine);
     return 2;
   }
-  if (!WriteFileReplacing(out, EncodeInputData(puzzles[0].data))) {
-    std::fprintf(stderr, "corvana-solve: cannot write %s: %s\n", out.c_str(), std::strerror(errno));
+  if (!WriteFileReplacing(out, EncodeInputData(first.data))) {
+    std::fprintf(stderr, "corvana-solve: cannot write %s: %s\n", Printable(out).c_str(),
+                 std::strerror(errno));
     return 1;
   }
   return 0;
@@ -75,15 +85,17 @@ int WriteCvnCommand(const std::string& out, const std::string& file) {
 int PrintCluesCommand(const std::vector<std::string>& files) {
   bool anyRefused = false;
   for (const std::string& file : files) {
-    for (const Puzzle& puzzle : ReadPuzzles(file)) {
-      if (!puzzle.valid) {
+    ForEachPuzzle(file, [&](const Puzzle& puzzle) {
+      if (puzzle.valid) {
+        std::fputs(PuzzleToText(puzzle.data.gridSize, puzzle.data.given).c_str(), stdout);
+        std::fputs("--\n", stdout);
+      } else {
         ReportRefused(puzzle);
-        std::printf("invalid\n--\n");
+        std::fputs("invalid\n--\n", stdout);
         anyRefused = true;
-        continue;
       }
-      std::printf("%s--\n", PuzzleToText(puzzle.data.gridSize, puzzle.data.given).c_str());
-    }
+      return true;
+    });
   }
   return anyRefused ? 2 : 0;
 }

@@ -1,14 +1,17 @@
 #include "tools/puzzle_input.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "file/puzzle_text.h"
 
 namespace {
-
-static_assert(kMaxInputDataFileSize == 1254, "the message of kTooLong names the limit");
 
 const char* DescribeStatus(InputDataStatus status) {
   switch (status) {
@@ -26,82 +29,190 @@ const char* DescribeStatus(InputDataStatus status) {
   return "";
 }
 
-// The whole input, except that an input-data file is read only as far as it
-// takes to know it is too long: text of many puzzles may be any length.
-bool ReadAll(const std::string& name, std::vector<uint8_t>* content) {
-  FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return false;
-  uint8_t buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    content->insert(content->end(), buffer, buffer + got);
-    if (content->size() > kMaxInputDataFileSize &&
-        LooksLikeInputData(content->data(), content->size())) {
-      content->resize(kInputDataReadLimit);
-      break;
-    }
+// One open input: its bytes come in through a buffer, read with read(2) so
+// that a pipe hands over what it has instead of waiting to fill the buffer.
+struct Input {
+  int descriptor;
+  bool failed;
+  bool ended;
+};
+
+// Appends up to `most` more bytes; false at the end of the input or on failure.
+bool ReadMore(Input* input, size_t most, std::string* bytes) {
+  if (input->ended) return false;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const size_t had = bytes->size();
+  bytes->resize(had + most);
+  ssize_t got;
+  do {
+    got = read(input->descriptor, &(*bytes)[had], most);
+  } while (got < 0 && errno == EINTR);
+  bytes->resize(had + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+  input->failed = got < 0;
+  input->ended = got <= 0;
+  return got > 0;
+}
+
+// The bytes on disk that an input-data file's header says its board takes:
+// the header, each of its four bytes as stored (0x0D 0x0A stands for 0x0A),
+// then two bytes a clue at most. Past them nothing belongs to the board.
+size_t InputDataBytesNeeded(const std::string& head) {
+  size_t at = 0;
+  int logical = 0;
+  uint8_t size = 0;
+  for (; logical < 4 && at < head.size() && head[at] != '\x1A'; ++logical) {
+    if (head[at] == '\r' && at + 1 < head.size() && head[at + 1] == '\n') ++at;
+    size = static_cast<uint8_t>(head[at++]);
   }
-  const bool ok = std::ferror(file) == 0;
-  if (file != stdin) std::fclose(file);
-  return ok;
+  if (logical < 4 || !IsGridSize(size)) return at;
+  return std::min(at + 2 * size * size, kMaxInputDataFileSize);
+}
+
+bool TakeInputData(const std::string& name, Input* input, std::string* bytes,
+                   const std::function<bool(const Puzzle&)>& take) {
+  const size_t needed = InputDataBytesNeeded(*bytes);
+  while (bytes->size() < needed && ReadMore(input, needed - bytes->size(), bytes)) {
+  }
+  if (input->failed) return false;
+  Puzzle puzzle = {name, 0, 0, false, "", {}};
+  const size_t size = std::min(bytes->size(), needed);
+  const InputDataStatus status =
+      DecodeInputData(reinterpret_cast<const uint8_t*>(bytes->data()), size, &puzzle.data);
+  puzzle.valid = status == InputDataStatus::kOk;
+  puzzle.error = DescribeStatus(status);
+  take(puzzle);
+  return true;
+}
+
+// Feeds the text's lines to the reader of puzzle text as they arrive. Only
+// the line being read is kept, and of a line too long for any board only its
+// first kLongestPuzzleLine + 1 bytes, which are enough to refuse it.
+bool TakeText(const std::string& name, Input* input, std::string* bytes,
+              const std::function<bool(const Puzzle&)>& take) {
+  constexpr size_t kChunk = 1 << 16;
+  if (bytes->compare(0, 3, "\xEF\xBB\xBF") == 0) bytes->erase(0, 3);
+  PuzzleTextLines state;
+  TextPuzzle read;
+  int lineNumber = 1;
+  bool discarding = false;  // the rest of a line too long to keep
+  auto hand = [&](const TextPuzzle& text) {
+    Puzzle puzzle = {name, text.line, 0, text.valid, "", text.data};
+    if (!text.valid) {
+      puzzle.line = text.error.line;
+      puzzle.column = text.error.column;
+      puzzle.error = PuzzleTextErrorReason(text.error);
+    }
+    return take(puzzle);
+  };
+  auto feed = [&](const char* begin, const char* end) {
+    bool again = true;
+    while (again) {
+      if (ReadPuzzleLine(&state, begin, end, lineNumber, &read, &again) && !hand(read)) {
+        return false;
+      }
+    }
+    ++lineNumber;
+    return true;
+  };
+  do {
+    size_t start = 0;
+    for (size_t end; (end = bytes->find('\n', start)) != std::string::npos; start = end + 1) {
+      if (discarding) {
+        discarding = false;
+        ++lineNumber;
+        continue;
+      }
+      if (!feed(bytes->data() + start, bytes->data() + end)) return true;
+    }
+    bytes->erase(0, start);
+    if (discarding) bytes->clear();
+    if (bytes->size() > kLongestPuzzleLine) {
+      if (!feed(bytes->data(), bytes->data() + kLongestPuzzleLine + 1)) return true;
+      --lineNumber;  // the line goes on; it is counted at its end
+      bytes->clear();
+      discarding = true;
+    }
+  } while (ReadMore(input, kChunk, bytes));
+  if (input->failed) return false;
+  if (!bytes->empty() && !feed(bytes->data(), bytes->data() + bytes->size())) return true;
+  if (EndPuzzleText(&state, &read)) hand(read);
+  return true;
 }
 
 }  // namespace
 
-std::vector<Puzzle> ReadPuzzles(const std::string& name) {
-  std::vector<uint8_t> content;
-  if (!ReadAll(name, &content)) {
-    return {{name, 0, 0, false, std::string("cannot read: ") + std::strerror(errno), {}}};
+void ForEachPuzzle(const std::string& name, const std::function<bool(const Puzzle&)>& take) {
+  const int descriptor = name == "-" ? STDIN_FILENO : open(name.c_str(), O_RDONLY);
+  Input input = {descriptor, descriptor < 0, descriptor < 0};
+  std::string bytes;
+  while (bytes.size() < kFileKindBytes && bytes.find('\n') == std::string::npos &&
+         ReadMore(&input, kFileKindBytes - bytes.size(), &bytes)) {
   }
-  return ParsePuzzles(name, content);
+  bool read = !input.failed;
+  if (read) {
+    const bool inputData =
+        LooksLikeInputData(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    read = inputData ? TakeInputData(name, &input, &bytes, take)
+                     : TakeText(name, &input, &bytes, take);
+  }
+  const int error = errno;
+  if (descriptor > STDIN_FILENO) close(descriptor);
+  if (!read) take({name, 0, 0, false, std::string("cannot read: ") + std::strerror(error), {}});
+}
+
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size();) {
+    const uint8_t lead = static_cast<uint8_t>(text[i]);
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x06 ? 2
+                          : (lead >> 4) == 0x0E ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+    bool whole = length != 0 && i + length <= text.size();
+    for (size_t k = 1; whole && k < length; ++k) {
+      whole = (static_cast<uint8_t>(text[i + k]) & 0xC0) == 0x80;
+    }
+    if (whole) {
+      shown.append(text, i, length);
+      i += length;
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", lead);
+      shown += escaped;
+      ++i;
+    }
+  }
+  return shown;
 }
 
 std::string PuzzlePlace(const Puzzle& puzzle) {
-  std::string place = puzzle.source;
+  std::string place = Printable(puzzle.source);
   if (puzzle.line > 0) place += ":" + std::to_string(puzzle.line);
   if (puzzle.column > 0) place += ":" + std::to_string(puzzle.column);
   return place;
 }
 
-std::vector<Puzzle> ParsePuzzles(const std::string& source, const std::vector<uint8_t>& content) {
-  std::vector<Puzzle> puzzles;
-  if (LooksLikeInputData(content.data(), content.size())) {
-    Puzzle puzzle = {source, 0, 0, false, "", {}};
-    const InputDataStatus status = DecodeInputData(content.data(), content.size(), &puzzle.data);
-    puzzle.valid = status == InputDataStatus::kOk;
-    puzzle.error = DescribeStatus(status);
-    puzzles.push_back(puzzle);
-    return puzzles;
-  }
-  const std::string text(content.begin(), content.end());
-  PuzzleTextCursor cursor;
-  TextPuzzle read;
-  while (NextTextPuzzle(text, &cursor, &read)) {
-    Puzzle puzzle = {source, read.line, 0, read.valid, "", read.data};
-    if (!read.valid) {
-      puzzle.line = read.error.line;
-      puzzle.column = read.error.column;
-      puzzle.error = PuzzleTextErrorReason(read.error);
-    }
-    puzzles.push_back(puzzle);
-  }
-  return puzzles;
+void ReportRefused(const Puzzle& puzzle) {
+  std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
+               Printable(puzzle.error).c_str());
 }
 
 bool ForEachPuzzle(const std::vector<std::string>& files, const char* refusedLine,
                    const std::function<void(const Puzzle&)>& take) {
   bool allValid = true;
   for (const std::string& name : files) {
-    for (const Puzzle& puzzle : ReadPuzzles(name)) {
+    ForEachPuzzle(name, [&](const Puzzle& puzzle) {
       if (puzzle.valid) {
         take(puzzle);
-        continue;
+      } else {
+        ReportRefused(puzzle);
+        std::fputs(refusedLine, stdout);
+        allValid = false;
       }
-      std::fprintf(stderr, "corvana-solve: %s: %s\n", PuzzlePlace(puzzle).c_str(),
-                   puzzle.error.c_str());
-      std::fputs(refusedLine, stdout);
-      allValid = false;
-    }
+      return true;
+    });
   }
   return allValid;
 }
