@@ -97,31 +97,66 @@ bool NakedSingles(WindowHandle window) {
   return placed;
 }
 
+// The unit rules whose place masks lost a place since they last read them,
+// from `from` on: the first one's index, or `rules` when there is none. A
+// rule that reads the same mask again would do nothing: a single place has
+// been filled (which empties the mask), and what pointing or claiming rules
+// out stays ruled out.
+int NextChanged(int from, int rules) {
+  int word = from >> 6;
+  uint64_t bits = candidates.unitChanged[word] & (~uint64_t{0} << (from & 63));
+  while (bits == 0) {
+    if (++word * 64 >= rules) return rules;
+    bits = candidates.unitChanged[word];
+  }
+  const int index = word * 64 + __builtin_ctzll(bits);
+  return index < rules ? index : rules;
+}
+
 // One pass over every rule, in the order that decides which cells are fixed
 // and in which order they appear: digits outside, units inside, and for each
 // unit index the box, then the row, then the column. True when it placed.
+// Unit rules whose masks are as they last read them are passed over.
 bool Pass(WindowHandle window) {
   const int n = board.gridSize;
+  const int nb = board.boxSize;
   bool placed = false;
-  for (int v = 1; v <= n; ++v) {
-    for (int k = 0; k < n; ++k) {
+  const int rules = n * n * kUnitKinds;
+  for (int index = NextChanged(0, rules); index < rules; index = NextChanged(index + 1, rules)) {
+    candidates.unitChanged[index >> 6] &= ~(uint64_t{1} << (index & 63));
+    const int kind = index % kUnitKinds;
+    const int k = candidates.ruleUnit[index];
+    const int v = candidates.ruleDigit[index];
+    if (kind == 0) {
       placed = BoxRule(window, k, v) || placed;
+    } else if (kind == 1) {
       placed = RowRule(window, k, v) || placed;
+    } else {
       placed = ColumnRule(window, k, v) || placed;
     }
   }
+  // Cells that CellSubsetCheck would leave at once (fixed, one candidate or
+  // none, or boxSize of them) are not visited.
   for (int y = 0; y < n; ++y) {
-    for (int x = 0; x < n; ++x) CellSubsetCheck(x, y);
+    for (int x = 0; x < n; ++x) {
+      const uint32_t mask = candidates.candidateMask[x][y];
+      if (!IsSingle(mask) && CountOf(mask) != nb) CellSubsetCheck(x, y);
+    }
   }
   return NakedSingles(window) || placed;
 }
 
 }  // namespace
 
+// The rules keep their work in the candidate masks; the flags are written
+// once, at the end.
 void Propagate(WindowHandle window) {
+  candidates.flagsDeferred = true;
   InitCandidates();
   int idle = 0;
   while (idle < 2) {
     idle = Pass(window) ? 0 : idle + 1;
   }
+  candidates.flagsDeferred = false;
+  WriteEliminatedFromMasks();
 }

@@ -35,28 +35,26 @@ bool LineSubsetElimination(Line line, int self, int s) {
   // rule out.
   if (n - filled <= s) return false;
 
-  const CellPos ref = LineCell(line, self);
-  const uint32_t subset = candidates.candidateMask[ref.x][ref.y];
-  bool matches[kMaxGridSize] = {};
-  int t = 0;
-  for (int i = 0; i < n; ++i) {
-    // A fixed cell has no candidates left, so it never matches a subset.
-    const CellPos cell = LineCell(line, i);
-    if (i != self && candidates.candidateMask[cell.x][cell.y] == subset) {
-      matches[i] = true;
-      ++t;
-    }
-  }
-  if (t != s - 1) return false;
+  // The line's masks: a row steps across the [x][y] table, a column runs
+  // along it. A fixed cell has no candidates left, so it never matches.
+  const int stride = line.isRow ? kMaxGridSize : 1;
+  const uint32_t* masks = line.isRow ? &candidates.candidateMask[0][line.index]
+                                     : &candidates.candidateMask[line.index][0];
+  const uint32_t subset = masks[self * stride];
+  uint32_t matches = 0;
+  for (int i = 0; i < n; ++i) matches |= uint32_t{masks[i * stride] == subset} << i;
+  matches &= ~(uint32_t{1} << self);
+  if (CountOf(matches) != s - 1) return false;
 
+  // Ruling out a digit the cell lacks changes nothing, so only the subset's
+  // digits the cell still has are visited.
   bool changed = false;
   for (int i = 0; i < n; ++i) {
+    if (i == self || (matches >> i & 1) != 0) continue;
     const CellPos cell = LineCell(line, i);
-    if (i == self || matches[i] || board.fixed[cell.x][cell.y] != 0) continue;
-    for (uint32_t digits = subset; digits != 0; digits &= digits - 1) {
-      const int d = __builtin_ctz(digits) + 1;
-      changed = changed || (candidates.candidateMask[cell.x][cell.y] >> (d - 1) & 1) != 0;
-      RuleOut(cell.x, cell.y, d);
+    for (uint32_t digits = subset & masks[i * stride]; digits != 0; digits &= digits - 1) {
+      changed = true;
+      RuleOut(cell.x, cell.y, __builtin_ctz(digits) + 1);
     }
   }
   return changed;
