@@ -119,7 +119,6 @@ int NextChanged(int from, int rules) {
 // Unit rules whose masks are as they last read them are passed over.
 bool Pass(WindowHandle window) {
   const int n = board.gridSize;
-  const int nb = board.boxSize;
   bool placed = false;
   const int rules = n * n * kUnitKinds;
   for (int index = NextChanged(0, rules); index < rules; index = NextChanged(index + 1, rules)) {
@@ -135,27 +134,34 @@ bool Pass(WindowHandle window) {
       placed = ColumnRule(window, k, v) || placed;
     }
   }
-  // Cells that CellSubsetCheck would leave at once (fixed, one candidate or
-  // none, or boxSize of them) are not visited.
-  for (int y = 0; y < n; ++y) {
-    for (int x = 0; x < n; ++x) {
-      const uint32_t mask = candidates.candidateMask[x][y];
-      if (!IsSingle(mask) && CountOf(mask) != nb) CellSubsetCheck(x, y);
-    }
-  }
+  SubsetPass();
   return NakedSingles(window) || placed;
+}
+
+// Every candidate a rule takes, and every placement, bumps its row's count.
+uint64_t ChangesSoFar() {
+  uint64_t sum = 0;
+  for (int y = 0; y < board.gridSize; ++y) sum += candidates.rowChanges[y];
+  return sum;
 }
 
 }  // namespace
 
 // The rules keep their work in the candidate masks; the flags are written
-// once, at the end.
+// once, at the end. A pass that changed nothing at all is followed by one
+// that finds every rule as it left it and does nothing either, so that
+// second idle pass is not run.
 void Propagate(WindowHandle window) {
   candidates.flagsDeferred = true;
   InitCandidates();
   int idle = 0;
   while (idle < 2) {
-    idle = Pass(window) ? 0 : idle + 1;
+    const uint64_t before = ChangesSoFar();
+    if (Pass(window)) {
+      idle = 0;
+    } else if (++idle < 2 && ChangesSoFar() == before) {
+      break;
+    }
   }
   candidates.flagsDeferred = false;
   WriteEliminatedFromMasks();
