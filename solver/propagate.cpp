@@ -97,22 +97,6 @@ bool NakedSingles(WindowHandle window) {
   return placed;
 }
 
-// The unit rules whose place masks lost a place since they last read them,
-// from `from` on: the first one's index, or `rules` when there is none. A
-// rule that reads the same mask again would do nothing: a single place has
-// been filled (which empties the mask), and what pointing or claiming rules
-// out stays ruled out.
-int NextChanged(int from, int rules) {
-  int word = from >> 6;
-  uint64_t bits = candidates.unitChanged[word] & (~uint64_t{0} << (from & 63));
-  while (bits == 0) {
-    if (++word * 64 >= rules) return rules;
-    bits = candidates.unitChanged[word];
-  }
-  const int index = word * 64 + __builtin_ctzll(bits);
-  return index < rules ? index : rules;
-}
-
 // One pass over every rule, in the order that decides which cells are fixed
 // and in which order they appear: digits outside, units inside, and for each
 // unit index the box, then the row, then the column. True when it placed.
@@ -120,18 +104,34 @@ int NextChanged(int from, int rules) {
 bool Pass(WindowHandle window) {
   const int n = board.gridSize;
   bool placed = false;
+  // The unit rules whose place masks lost a place since they last read
+  // them, in their order; a rule that changes a mask ahead of it in this
+  // pass is met further on, one behind it waits for the next pass. A rule
+  // that read the same mask again would do nothing: a single place has been
+  // filled (which empties the mask), and what pointing or claiming rules out
+  // stays ruled out.
   const int rules = n * n * kUnitKinds;
-  for (int index = NextChanged(0, rules); index < rules; index = NextChanged(index + 1, rules)) {
-    candidates.unitChanged[index >> 6] &= ~(uint64_t{1} << (index & 63));
-    const int kind = index % kUnitKinds;
-    const int k = candidates.ruleUnit[index];
-    const int v = candidates.ruleDigit[index];
-    if (kind == 0) {
-      placed = BoxRule(window, k, v) || placed;
-    } else if (kind == 1) {
-      placed = RowRule(window, k, v) || placed;
-    } else {
-      placed = ColumnRule(window, k, v) || placed;
+  for (int base = 0; base < rules; base += 64) {
+    uint64_t& word = candidates.unitChanged[base >> 6];
+    uint64_t ahead = rules - base >= 64 ? ~uint64_t{0} : (uint64_t{1} << (rules - base)) - 1;
+    for (uint64_t bits = word & ahead; bits != 0; bits = word & ahead) {
+      const uint64_t bit = bits & (0 - bits);
+      word &= ~bit;
+      ahead &= ~(bit | (bit - 1));
+      const int index = base + __builtin_ctzll(bit);
+      const int k = candidates.ruleUnit[index];
+      const int v = candidates.ruleDigit[index];
+      switch (index % kUnitKinds) {
+        case 0:
+          placed = BoxRule(window, k, v) || placed;
+          break;
+        case 1:
+          placed = RowRule(window, k, v) || placed;
+          break;
+        default:
+          placed = ColumnRule(window, k, v) || placed;
+          break;
+      }
     }
   }
   SubsetPass();
