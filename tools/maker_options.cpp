@@ -114,7 +114,11 @@ bool ParseMaker(int argc, char** argv, MakerOptions* options) {
 bool WantsMaker(int argc, char** argv) {
   for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
     for (const char* mode : kMakerModes) {
-      if (std::strcmp(argv[i], mode) == 0) return true;
+      const size_t length = std::strlen(mode);
+      if (std::strncmp(argv[i], mode, length) == 0 &&
+          (argv[i][length] == '\0' || argv[i][length] == '=')) {
+        return true;
+      }
     }
   }
   return false;
