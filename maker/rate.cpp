@@ -25,57 +25,13 @@ struct Walk {
   std::vector<std::unique_ptr<RuleBoard>> boards;  // one a depth, reused
 };
 
-// What a node branches on: the cell with the fewest candidates, or a digit's
-// places in a unit when some unit offers fewer (rows, then columns, then
-// boxes, digits ascending; the first of equals wins). Each choice is one cell
-// and one digit.
-struct Branch {
-  int count = 99;
-  int choices[25][2];  // cell, digit
-};
-
-Branch ChooseBranch(const RuleBoard& b) {
-  const int n = b.size;
-  Branch branch;
-  int bestCell = -1;
-  for (int cell = 0; cell < n * n; ++cell) {
-    if (b.digit[cell] != 0 || CountOf(b.cand[cell]) >= branch.count) continue;
-    branch.count = CountOf(b.cand[cell]);
-    bestCell = cell;
+int BranchCell(const RuleBoard& b) {
+  int best = -1;
+  for (int cell = 0; cell < b.size * b.size; ++cell) {
+    if (b.digit[cell] != 0) continue;
+    if (best < 0 || CountOf(b.cand[cell]) < CountOf(b.cand[best])) best = cell;
   }
-  const uint32_t(*const places[3])[26] = {b.rowPlaces, b.columnPlaces, b.boxPlaces};
-  int bestUnit = -1, bestKind = 0, bestDigit = 0;
-  for (int kind = 0; kind < 3; ++kind) {
-    for (int v = 1; v <= n; ++v) {
-      for (int k = 0; k < n; ++k) {
-        const int m = CountOf(places[kind][k][v]);
-        if (m < 2 || m >= branch.count) continue;
-        branch.count = m;
-        bestUnit = k;
-        bestKind = kind;
-        bestDigit = v;
-      }
-    }
-  }
-  int i = 0;
-  if (bestUnit < 0) {
-    for (uint32_t digits = b.cand[bestCell]; digits != 0; digits &= digits - 1, ++i) {
-      branch.choices[i][0] = bestCell;
-      branch.choices[i][1] = DigitOf(digits & (~digits + 1));
-    }
-    return branch;
-  }
-  const int nb = b.box;
-  for (uint32_t at = places[bestKind][bestUnit][bestDigit]; at != 0; at &= at - 1, ++i) {
-    const int j = __builtin_ctz(at);
-    int cell = 0;
-    if (bestKind == 0) cell = bestUnit * n + j;
-    if (bestKind == 1) cell = j * n + bestUnit;
-    if (bestKind == 2) cell = (bestUnit / nb * nb + j / nb) * n + bestUnit % nb * nb + j % nb;
-    branch.choices[i][0] = cell;
-    branch.choices[i][1] = bestDigit;
-  }
-  return branch;
+  return best;
 }
 
 // Searches below `node` (settled, neither full nor dead).
@@ -84,8 +40,8 @@ void Search(const RuleBoard& node, int depth, Walk* walk) {
     walk->boards.push_back(std::make_unique<RuleBoard>());
   }
   RuleBoard& child = *walk->boards[depth];
-  const Branch branch = ChooseBranch(node);
-  for (int i = 0; i < branch.count; ++i) {
+  const int cell = BranchCell(node);
+  for (uint32_t digits = node.cand[cell]; digits != 0; digits &= digits - 1) {
     if (walk->solutions >= 2) return;
     if (walk->decisions + walk->backtracks >= kMostSearch) {
       walk->overBudget = true;
@@ -94,7 +50,7 @@ void Search(const RuleBoard& node, int depth, Walk* walk) {
     ++walk->decisions;
     const int before = walk->solutions;
     child = node;
-    PlaceOnBoard(&child, branch.choices[i][0], branch.choices[i][1]);
+    PlaceOnBoard(&child, cell, DigitOf(digits & (~digits + 1)));
     if (!SettleNode(&child)) {
       ++walk->backtracks;
     } else if (child.empty == 0) {

@@ -352,7 +352,7 @@ TEST(CliTest, RatesKnownPuzzles) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "easy 106\nmedium 208\nhard 308\nfiendish 1099 (54 decisions, 45 backtracks)\n"
-            "diabolical 1689 (348 decisions, 341 backtracks)\n"
+            "diabolical 2091 (549 decisions, 542 backtracks)\n"
             "easy 120\nmedium 208\nhard 307\nfiendish 1016 (10 decisions, 6 backtracks)\n"
             "diabolical 1310 (160 decisions, 150 backtracks)\n"
             "diabolical 101000+ (50014 decisions, 49990 backtracks)\n"
