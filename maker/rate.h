@@ -30,7 +30,7 @@ struct Grade {
   // Orders puzzles of one size from easy to hard. The rules alone: 100, 200
   // or 300 for easy, medium or hard, plus the passes over the board that
   // placed digits (at most 99). A search: 1000 plus its decisions and
-  // backtracks. 0 for kNone and kSeveral.
+  // backtracks, at most 1000 + kMostSearch. 0 for kNone and kSeveral.
   int64_t number;
   // The search's guesses, and those it took back; 0 when the rules solve
   // the board.
@@ -39,6 +39,8 @@ struct Grade {
   bool cutShort;  // the search met kMostSearch
 };
 
+// Microseconds for a board the rules solve; a search costs about 4 us a node
+// on 9x9 and 40 us on 25x25, so up to some seconds at kMostSearch.
 Grade RatePuzzle(const MakerBoard& board);
 
 // "easy", "medium", "hard", "fiendish", "diabolical", "none", "several".

@@ -42,7 +42,7 @@ enum class UnitKind { kBox, kRow, kColumn };
 // One step that changed the board. A single places `digit` in cells[0];
 // pointing and claiming rule `digit` out of `cells`; a subset rules the
 // digits of `digits` out of `cells`, the subset being `subset`. `unit` is
-// where the rule found it (the cell's own unit for a naked single is none).
+// where the rule found it (for a naked single, the cell's box).
 struct Step {
   StepRule rule;
   UnitKind unitKind;

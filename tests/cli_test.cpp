@@ -356,7 +356,7 @@ TEST(CliTest, RatesKnownPuzzles) {
             "easy 120\nmedium 208\nhard 307\nfiendish 1016 (10 decisions, 6 backtracks)\n"
             "diabolical 1310 (160 decisions, 150 backtracks)\n"
             "diabolical 101000+ (50014 decisions, 49990 backtracks)\n"
-            "easy 101\nhard 325\nfiendish 1056 (32 decisions, 24 backtracks)\n"
+            "easy 101\nmedium 224\nhard 325\nfiendish 1056 (32 decisions, 24 backtracks)\n"
             "diabolical 2195 (604 decisions, 591 backtracks)\n"
             "none\nseveral\n");
 }
