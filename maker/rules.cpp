@@ -39,6 +39,7 @@ struct Pass {
   std::vector<Step>* steps;
 };
 
+// Steps are gathered only for a log: a search settles its nodes without one.
 void Log(const Pass& pass, Step step) {
   if (pass.steps != nullptr) pass.steps->push_back(std::move(step));
 }
@@ -57,7 +58,7 @@ void RuleOutPlaces(const Pass& pass, uint32_t places, int v, StepRule rule, Unit
   Step step{rule, kind, unit, v, BitOf(v), {}, {}};
   for (; places != 0; places &= places - 1) {
     const int cell = cellOf(Lowest(places));
-    if (RuleOut(pass.b, cell, v)) step.cells.push_back(cell);
+    if (RuleOut(pass.b, cell, v) && pass.steps != nullptr) step.cells.push_back(cell);
   }
   if (!step.cells.empty()) Log(pass, std::move(step));
 }
@@ -146,7 +147,7 @@ void LineSubset(const Pass& pass, UnitKind kind, int line, int self, int s) {
   for (int i = 0; i < n; ++i) {
     const int cell = cellAt(i);
     if (i == self || matches[i]) {
-      step.subset.push_back(cell);
+      if (pass.steps != nullptr) step.subset.push_back(cell);
       continue;
     }
     if (b.digit[cell] != 0) continue;
@@ -154,7 +155,7 @@ void LineSubset(const Pass& pass, UnitKind kind, int line, int self, int s) {
     for (uint32_t digits = subset; digits != 0; digits &= digits - 1) {
       lost = RuleOut(pass.b, cell, Lowest(digits) + 1) || lost;
     }
-    if (lost) step.cells.push_back(cell);
+    if (lost && pass.steps != nullptr) step.cells.push_back(cell);
   }
   if (!step.cells.empty()) Log(pass, std::move(step));
 }
