@@ -49,7 +49,7 @@ void Search(const RuleBoard& node, int depth, Walk* walk) {
     }
     ++walk->decisions;
     const int before = walk->solutions;
-    child = node;
+    CopyRules(node, &child);
     PlaceOnBoard(&child, cell, DigitOf(digits & (~digits + 1)));
     if (!SettleNode(&child)) {
       ++walk->backtracks;

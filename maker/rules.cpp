@@ -1,5 +1,7 @@
 #include "maker/rules.h"
 
+#include <cstring>
+
 #include "solver/bits.h"
 
 namespace {
@@ -245,6 +247,24 @@ void LoadRules(const MakerBoard& puzzle, RuleBoard* grid) {
       b.columnPlaces[x][v] |= uint32_t{1} << y;
       b.boxPlaces[k][v] |= uint32_t{1} << SlotOf(b, x, y);
     }
+  }
+}
+
+void CopyRules(const RuleBoard& from, RuleBoard* to) {
+  const int n = from.size;
+  const size_t places = sizeof from.rowPlaces[0][0] * (n + 1);
+  to->size = n;
+  to->box = from.box;
+  to->empty = from.empty;
+  to->changes = from.changes;
+  std::memcpy(to->digit, from.digit, sizeof from.digit[0] * n * n);
+  std::memcpy(to->cand, from.cand, sizeof from.cand[0] * n * n);
+  for (int i = 0; i < n; ++i) {
+    std::memcpy(to->rowPlaces[i], from.rowPlaces[i], places);
+    std::memcpy(to->columnPlaces[i], from.columnPlaces[i], places);
+    std::memcpy(to->boxPlaces[i], from.boxPlaces[i], places);
+    to->filledInRow[i] = from.filledInRow[i];
+    to->filledInColumn[i] = from.filledInColumn[i];
   }
 }
 

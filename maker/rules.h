@@ -56,6 +56,9 @@ struct Step {
 // The board of the clues with the candidates InitCandidates leaves.
 void LoadRules(const MakerBoard& puzzle, RuleBoard* grid);
 
+// *to becomes a copy of `from`, only as far as from's size uses the arrays.
+void CopyRules(const RuleBoard& from, RuleBoard* to);
+
 // Fills `cell` with `digit`, which leaves its peers' candidates.
 void PlaceOnBoard(RuleBoard* grid, int cell, int digit);
 
