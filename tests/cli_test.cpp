@@ -339,3 +339,49 @@ TEST(CliTest, CountsSolutionsUpToTheLimit) {
     }
   }
 }
+
+// The grade of known puzzles, one of each grade and size the shared sets
+// hold (tests/data/grades.txt): a human-rated 16x16 and 25x25 set spreads over
+// the grades, the forum's hardest and "44 hardest 16x16" land at the top, the
+// last cut short at the search's cap; clashing clues and a board with two
+// solutions are no puzzle. The figures are whole numbers of a fixed walk, so
+// they are the same on every build.
+TEST(CliTest, RatesKnownPuzzles) {
+  const CliRun run = Solve("--rate " + std::string(CORVANA_TEST_DATA) + "/grades.txt -",
+                           "11" + std::string(79, '.') + "\n" + kTwoSolutions + "\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "easy 106\nmedium 208\nhard 308\nfiendish 1099 (54 decisions, 45 backtracks)\n"
+            "diabolical 2091 (549 decisions, 542 backtracks)\n"
+            "easy 120\nmedium 208\nhard 307\nfiendish 1016 (10 decisions, 6 backtracks)\n"
+            "diabolical 1310 (160 decisions, 150 backtracks)\n"
+            "diabolical 101000+ (50014 decisions, 49990 backtracks)\n"
+            "easy 101\nmedium 224\nhard 325\nfiendish 1056 (32 decisions, 24 backtracks)\n"
+            "diabolical 2195 (604 decisions, 591 backtracks)\n"
+            "none\nseveral\n");
+}
+
+// The maker's command line, right and wrong: one mode at a time, every
+// mistake a message and code 2 with nothing on standard output.
+TEST(CliTest, MakerOptionsAndTheirMistakes) {
+  const std::string unique17 =
+      "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......\n";
+  const struct {
+    std::string arguments, err;
+  } kCases[] = {
+      {"--rate --frobnicate", "corvana-solve: unknown option '--frobnicate'"},
+      {"--explain --rate", "corvana-solve: --count, --rate and --explain go one at a time"},
+      {"--count 3 --explain", "corvana-solve: --count, --rate and --explain go one at a time"},
+      {"--count=0", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
+      {"--rate --count=x", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve(c.arguments, unique17);
+    EXPECT_EQ(run.status, 2) << c.arguments;
+    EXPECT_EQ(run.out, "") << c.arguments;
+    EXPECT_NE(run.err.find(c.err + "\nusage: corvana-solve --count"), std::string::npos)
+        << c.arguments << ": " << run.err;
+  }
+  const CliRun fileAfterCount = Solve("--count -- -", unique17);
+  EXPECT_EQ(fileAfterCount.out, "unique\n") << fileAfterCount.err;
+}

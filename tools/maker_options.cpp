@@ -1,55 +1,110 @@
 #include "tools/maker_options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "maker/explain.h"
 #include "maker/maker.h"
+#include "maker/rate.h"
 #include "tools/puzzle_input.h"
 
 namespace {
 
-constexpr long long kMostCount = 1000000;
+// The options that turn corvana-solve into the maker's tool.
+const char* const kMakerModes[] = {"--count", "--rate", "--explain"};
+
+const char kUsage[] =
+    "usage: corvana-solve --count [LIMIT] [FILE ...]\n"
+    "       corvana-solve --rate [FILE ...]\n"
+    "       corvana-solve --explain [FILE ...]\n"
+    "--count prints each puzzle's number of solutions up to LIMIT (default 2);\n"
+    "--rate its grade (easy, medium, hard, fiendish, diabolical) and a number that\n"
+    "orders puzzles by difficulty; --explain the steps of the logical rules.\n";
 
 struct MakerOptions {
   long long countLimit = 0;  // --count's LIMIT; 0 without --count
+  bool rate = false;
+  bool explain = false;
   std::vector<std::string> files;
 };
 
-bool IsWholeNumber(const char* text, long long* value) {
-  if (text == nullptr || *text < '0' || *text > '9') return false;
-  char* end = nullptr;
-  *value = std::strtoll(text, &end, 10);
-  return *end == '\0';
-}
-
-bool Fail(const char* message) {
-  std::fprintf(stderr, "corvana-solve: %s\n", message);
+bool Refuse(const std::string& why) {
+  std::fprintf(stderr, "corvana-solve: %s\n", why.c_str());
   return false;
 }
 
-bool ParseMaker(int argc, char** argv, MakerOptions* options) {
+bool IsWholeNumber(const char* text) {
+  if (*text == '\0') return false;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
+  }
+  return true;
+}
+
+// --count's LIMIT may be left out; what follows is a file then. CLI11 wants
+// to know that up front, so a bare --count is given its default here.
+std::vector<std::string> WithCountLimit(int argc, char** argv) {
+  std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    long long value = 0;
-    if (arg == "--count") {
-      options->countLimit = 2;
-      if (i + 1 < argc && IsWholeNumber(argv[i + 1], &value)) {
-        ++i;
-        if (value < 1 || value > kMostCount) {
-          return Fail("--count takes a LIMIT from 1 to 1000000");
-        }
-        options->countLimit = value;
-      }
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "corvana-solve: '%s' does not go with --count\n", arg.c_str());
-      return false;
-    } else {
-      options->files.push_back(arg);
+    args.push_back(argv[i]);
+    if (args.back() == "--") {
+      args.insert(args.end(), argv + i + 1, argv + argc);
+      break;
+    }
+    if (args.back() == "--count" && !(i + 1 < argc && IsWholeNumber(argv[i + 1]))) {
+      args.push_back("2");
     }
   }
+  return args;
+}
+
+// Options that need a value and got none, or another option in its place
+// (CLI11 would take that as the value).
+bool ValuesPresent(const CLI::App& app, const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    const CLI::Option* option = args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+    if (option == nullptr || option->get_items_expected_min() == 0) continue;
+    if (i + 1 == args.size() || args[i + 1].empty() ||
+        app.get_option_no_throw(args[i + 1]) != nullptr) {
+      return Refuse(args[i] + " needs a value");
+    }
+    ++i;
+  }
+  return true;
+}
+
+bool ParseMaker(int argc, char** argv, MakerOptions* options) {
+  CLI::App app;
+  app.set_help_flag();
+  app.allow_extras();  // reported below in our own words
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--count", options->countLimit)->check(CLI::Range(1LL, 1000000LL));
+  app.add_flag("--rate", options->rate);
+  app.add_flag("--explain", options->explain);
+  app.add_option("files", options->files);
+  std::vector<std::string> args = WithCountLimit(argc, argv);
+  if (!ValuesPresent(app, args)) return false;
+  std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
+  try {
+    app.parse(args);
+  } catch (const CLI::ParseError& error) {
+    const std::string what = error.what();
+    return Refuse(what.find("--count") != std::string::npos
+                      ? "--count takes a LIMIT from 1 to 1000000"
+                      : what);
+  }
+  const std::vector<std::string> extras = app.remaining();
+  for (size_t i = 0; i < extras.size(); ++i) {
+    if (extras[i] != "--") return Refuse("unknown option '" + extras[i] + "'");
+    options->files.insert(options->files.end(), extras.begin() + i + 1, extras.end());
+    break;
+  }
+  const int modes = (options->countLimit > 0) + options->rate + options->explain;
+  if (modes > 1) return Refuse("--count, --rate and --explain go one at a time");
   if (options->files.empty()) options->files.push_back("-");
   return true;
 }
@@ -57,8 +112,14 @@ bool ParseMaker(int argc, char** argv, MakerOptions* options) {
 }  // namespace
 
 bool WantsMaker(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--count") == 0) return true;
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    for (const char* mode : kMakerModes) {
+      const size_t length = std::strlen(mode);
+      if (std::strncmp(argv[i], mode, length) == 0 &&
+          (argv[i][length] == '\0' || argv[i][length] == '=')) {
+        return true;
+      }
+    }
   }
   return false;
 }
@@ -66,13 +127,20 @@ bool WantsMaker(int argc, char** argv) {
 int RunMakerTool(int argc, char** argv) {
   MakerOptions options;
   if (!ParseMaker(argc, argv, &options)) {
-    std::fputs("usage: corvana-solve --count [LIMIT] [FILE ...]\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
-  const long long limit = options.countLimit;
-  const bool allValid = ForEachPuzzle(options.files, "invalid\n", [limit](const Puzzle& puzzle) {
-    const std::string text = CountText(CountBoard(BoardOf(puzzle.data), limit), limit);
-    std::printf("%s\n", text.c_str());
+  const MakerOptions& o = options;
+  const char* refused = o.explain ? "invalid\n--\n" : "invalid\n";
+  const bool allValid = ForEachPuzzle(o.files, refused, [&o](const Puzzle& puzzle) {
+    const MakerBoard puzzleBoard = BoardOf(puzzle.data);
+    if (o.rate) {
+      std::printf("%s\n", GradeText(RatePuzzle(puzzleBoard)).c_str());
+    } else if (o.explain) {
+      std::printf("%s--\n", ExplainText(puzzleBoard).c_str());
+    } else {
+      std::printf("%s\n", CountText(CountBoard(puzzleBoard, o.countLimit), o.countLimit).c_str());
+    }
   });
   return allValid ? 0 : 2;
 }
