@@ -80,8 +80,8 @@ std::string ReasonText(const PuzzleTextError& error) {
       why = Format("この行のマスは %d 個で、上の行は %d 個です。", error.count, n);
       break;
     case PuzzleTextProblem::kLineTooLong:
-      why = Format("この行は %u バイトを超えていて、どの盤面にも長すぎます。",
-                   static_cast<unsigned>(kLongestPuzzleLine));
+      why = Format("この行は %d バイトを超えています。盤面の行はそれほど長くなりません。",
+                   static_cast<int>(kLongestPuzzleLine));
       break;
     case PuzzleTextProblem::kCellCount:
       why = Format("ここからのパズルのマスは %d 個です。\n盤面は 81、256、625 マスです。",
