@@ -392,11 +392,6 @@ std::string PuzzleTextErrorReason(const PuzzleTextError& error) {
   return why;
 }
 
-std::string DescribePuzzleTextError(const PuzzleTextError& error) {
-  return "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) + ": " +
-         PuzzleTextErrorReason(error);
-}
-
 std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGridSize]) {
   std::string text;
   for (int y = 0; y < gridSize; ++y) {

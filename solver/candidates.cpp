@@ -53,21 +53,6 @@ void DeriveFromMasks() {
 
 }  // namespace
 
-void ReadCandidateTable() {
-  const int n = board.gridSize;
-  MapBoxes();
-  for (int x = 0; x < n; ++x) {
-    for (int y = 0; y < n; ++y) {
-      uint32_t mask = 0;
-      for (int v = 1; v <= n; ++v) {
-        if (board.eliminated[x][y][v] == 0) mask |= Bit(v - 1);
-      }
-      candidates.candidateMask[x][y] = mask;
-    }
-  }
-  DeriveFromMasks();
-}
-
 void InitCandidates() {
   const int n = board.gridSize;
   MapBoxes();

@@ -16,8 +16,8 @@
 //   rowChanges[y], columnChanges[x]: bumped whenever a cell of the line loses
 //     a candidate or is fixed, so a rule can tell that a line is as it was.
 // The rules keep the table in step through InitCandidates, PlaceDigit and
-// RuleOut; code that writes eliminated or fixed directly calls
-// ReadCandidateTable afterwards.
+// RuleOut; code that writes eliminated or fixed directly runs InitCandidates
+// before the rules read the table again.
 struct CandidateTable {
   uint32_t candidateMask[kMaxGridSize][kMaxGridSize];
   uint32_t rowPlaces[kMaxGridSize][kMaxGridSize + 1];
@@ -45,6 +45,3 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v);
 
 // Rules digit v out for (x, y).
 void RuleOut(int x, int y, int v);
-
-// Re-reads the mirror from board.eliminated and board.fixed.
-void ReadCandidateTable();

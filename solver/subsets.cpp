@@ -69,8 +69,7 @@ void CheckLine(Line line, int self, int s, uint64_t changes, uint64_t* quietAt) 
   if (!LineSubsetElimination(line, self, s)) *quietAt = changes;
 }
 
-}  // namespace
-
+// The line call on the reference cell's row and on its column.
 void RowSubsetElimination(int x, int y, int s) {
   CheckLine({true, y}, x, s, candidates.rowChanges[y], &rowQuietAt[x][y]);
 }
@@ -78,6 +77,8 @@ void RowSubsetElimination(int x, int y, int s) {
 void ColumnSubsetElimination(int x, int y, int s) {
   CheckLine({false, x}, y, s, candidates.columnChanges[x], &columnQuietAt[x][y]);
 }
+
+}  // namespace
 
 void CellSubsetCheck(int x, int y) {
   if (board.fixed[x][y] != 0) return;

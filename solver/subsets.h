@@ -3,6 +3,5 @@
 // Called cell by cell from Propagate.
 #pragma once
 
+// Tries (x, y) as the reference of a subset in its row, then in its column.
 void CellSubsetCheck(int x, int y);
-void RowSubsetElimination(int x, int y, int s);
-void ColumnSubsetElimination(int x, int y, int s);
