@@ -112,7 +112,7 @@ std::string PuzzleTextErrorReason(const PuzzleTextError& error);
 std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGridSize]);
 
 // How far into a file its kind shows: the smallest input-data file.
-constexpr size_t kFileKindBytes = 4 + 9 * 9;
+constexpr size_t kFileKindBytes = kInputDataHeaderSize + 9 * 9;
 
 // True when a file's first bytes are an input-data file rather than text:
 // they start with the file's marker, or hold a control byte that text never

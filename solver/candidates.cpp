@@ -1,12 +1,11 @@
 #include "solver/candidates.h"
 
+#include "solver/bits.h"
 #include "solver/geometry.h"
 
 CandidateTable candidates;
 
 namespace {
-
-uint32_t Bit(int i) { return uint32_t{1} << i; }
 
 // Box numbers and places for the current size; cheap, so done on every read.
 void MapBoxes() {
@@ -42,10 +41,10 @@ void DeriveFromMasks() {
       }
       const uint32_t mask = candidates.candidateMask[x][y];
       for (int v = 1; v <= n; ++v) {
-        if ((mask & Bit(v - 1)) == 0) continue;
-        candidates.rowPlaces[y][v] |= Bit(x);
-        candidates.columnPlaces[x][v] |= Bit(y);
-        candidates.boxPlaces[candidates.boxOf[x][y]][v] |= Bit(candidates.slotOf[x][y]);
+        if ((mask & BitOf(v)) == 0) continue;
+        candidates.rowPlaces[y][v] |= BitAt(x);
+        candidates.columnPlaces[x][v] |= BitAt(y);
+        candidates.boxPlaces[candidates.boxOf[x][y]][v] |= BitAt(candidates.slotOf[x][y]);
       }
     }
   }
@@ -64,18 +63,18 @@ void InitCandidates() {
     for (int y = 0; y < n; ++y) {
       const int v = board.fixed[x][y];
       if (v == 0) continue;
-      inRow[y] |= Bit(v - 1);
-      inColumn[x] |= Bit(v - 1);
-      inBox[candidates.boxOf[x][y]] |= Bit(v - 1);
+      inRow[y] |= BitOf(v);
+      inColumn[x] |= BitOf(v);
+      inBox[candidates.boxOf[x][y]] |= BitOf(v);
     }
   }
-  const uint32_t all = Bit(n) - 1;
+  const uint32_t all = BitAt(n) - 1;
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
       const uint32_t taken = inRow[y] | inColumn[x] | inBox[candidates.boxOf[x][y]];
       const uint32_t mask = board.fixed[x][y] != 0 ? 0 : all & ~taken;
       candidates.candidateMask[x][y] = mask;
-      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = (mask & Bit(v - 1)) == 0;
+      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = (mask & BitOf(v)) == 0;
     }
   }
   DeriveFromMasks();
@@ -84,11 +83,11 @@ void InitCandidates() {
 void RuleOut(int x, int y, int v) {
   board.eliminated[x][y][v] = 1;
   uint32_t& mask = candidates.candidateMask[x][y];
-  if ((mask & Bit(v - 1)) == 0) return;
-  mask &= ~Bit(v - 1);
-  candidates.rowPlaces[y][v] &= ~Bit(x);
-  candidates.columnPlaces[x][v] &= ~Bit(y);
-  candidates.boxPlaces[candidates.boxOf[x][y]][v] &= ~Bit(candidates.slotOf[x][y]);
+  if ((mask & BitOf(v)) == 0) return;
+  mask &= ~BitOf(v);
+  candidates.rowPlaces[y][v] &= ~BitAt(x);
+  candidates.columnPlaces[x][v] &= ~BitAt(y);
+  candidates.boxPlaces[candidates.boxOf[x][y]][v] &= ~BitAt(candidates.slotOf[x][y]);
   ++candidates.rowChanges[y];
   ++candidates.columnChanges[x];
 }
@@ -103,18 +102,18 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   // Ruling a digit out where it is already out changes nothing, so only the
   // places that still hold v, and the cell's own candidates, are visited.
   for (uint32_t places = candidates.rowPlaces[y][v]; places != 0; places &= places - 1) {
-    RuleOut(__builtin_ctz(places), y, v);
+    RuleOut(LowestIndex(places), y, v);
   }
   for (uint32_t places = candidates.columnPlaces[x][v]; places != 0; places &= places - 1) {
-    RuleOut(x, __builtin_ctz(places), v);
+    RuleOut(x, LowestIndex(places), v);
   }
   const int box = candidates.boxOf[x][y];
   for (uint32_t places = candidates.boxPlaces[box][v]; places != 0; places &= places - 1) {
-    const CellPos peer = BoxPeer(x, y, __builtin_ctz(places));
+    const CellPos peer = BoxPeer(x, y, LowestIndex(places));
     RuleOut(peer.x, peer.y, v);
   }
   for (uint32_t own = candidates.candidateMask[x][y]; own != 0; own &= own - 1) {
-    RuleOut(x, y, __builtin_ctz(own) + 1);
+    RuleOut(x, y, LowestIndex(own) + 1);
   }
   if (board.showProgress.load() != 0) DrawCell(window, x, y);
   return true;

@@ -17,8 +17,6 @@ namespace {
 
 uint32_t LowBits(int count) { return (uint32_t{1} << count) - 1; }
 
-int Lowest(uint32_t mask) { return __builtin_ctz(mask); }
-
 // Places i of a box's walk that lie in its column 0: 0, n, 2n, ...
 uint32_t BoxColumnPattern(int n) {
   uint32_t pattern = 0;
@@ -34,11 +32,11 @@ bool BoxRule(WindowHandle window, int k, int v) {
   const uint32_t places = candidates.boxPlaces[k][v];
   const int m = CountOf(places);
   if (m == 1) {
-    const int j = Lowest(places);
+    const int j = LowestIndex(places);
     return PlaceDigit(window, origin.x + j % nb, origin.y + j / nb, v);
   }
   if (m < 2 || m > nb) return false;
-  const int first = Lowest(places);
+  const int first = LowestIndex(places);
   const int column = first % nb;
   const int row = first / nb;
   const bool inColumn = (places & ~(BoxColumnPattern(nb) << column)) == 0;
@@ -46,12 +44,12 @@ bool BoxRule(WindowHandle window, int k, int v) {
   if (inColumn) {
     const int x = origin.x + column;
     uint32_t others = candidates.columnPlaces[x][v] & ~(LowBits(nb) << origin.y);
-    for (; others != 0; others &= others - 1) RuleOut(x, Lowest(others), v);
+    for (; others != 0; others &= others - 1) RuleOut(x, LowestIndex(others), v);
   }
   if (inRow) {
     const int y = origin.y + row;
     uint32_t others = candidates.rowPlaces[y][v] & ~(LowBits(nb) << origin.x);
-    for (; others != 0; others &= others - 1) RuleOut(Lowest(others), y, v);
+    for (; others != 0; others &= others - 1) RuleOut(LowestIndex(others), y, v);
   }
   return false;
 }
@@ -62,15 +60,15 @@ bool RowRule(WindowHandle window, int k, int v) {
   const int nb = board.boxSize;
   const uint32_t places = candidates.rowPlaces[k][v];
   const int m = CountOf(places);
-  if (m == 1) return PlaceDigit(window, Lowest(places), k, v);
+  if (m == 1) return PlaceDigit(window, LowestIndex(places), k, v);
   if (m < 2 || m > nb) return false;
-  const int band = Lowest(places) / nb;
+  const int band = LowestIndex(places) / nb;
   if ((places & ~(LowBits(nb) << (band * nb))) != 0) return false;
   const int box = k / nb * nb + band;
   const CellPos origin = BoxOrigin(box);
   uint32_t others = candidates.boxPlaces[box][v] & ~(LowBits(nb) << (k % nb * nb));
   for (; others != 0; others &= others - 1) {
-    const int j = Lowest(others);
+    const int j = LowestIndex(others);
     RuleOut(origin.x + j % nb, origin.y + j / nb, v);
   }
   return false;
@@ -79,7 +77,7 @@ bool RowRule(WindowHandle window, int k, int v) {
 // Hidden single in column k; columns have no claiming rule.
 bool ColumnRule(WindowHandle window, int k, int v) {
   const uint32_t places = candidates.columnPlaces[k][v];
-  if (CountOf(places) == 1) return PlaceDigit(window, k, Lowest(places), v);
+  if (CountOf(places) == 1) return PlaceDigit(window, k, LowestIndex(places), v);
   return false;
 }
 
@@ -90,7 +88,7 @@ bool NakedSingles(WindowHandle window) {
     for (int x = 0; x < n; ++x) {
       const uint32_t mask = candidates.candidateMask[x][y];
       if (mask != 0 && (mask & (mask - 1)) == 0) {
-        placed = PlaceDigit(window, x, y, Lowest(mask) + 1) || placed;
+        placed = PlaceDigit(window, x, y, LowestIndex(mask) + 1) || placed;
       }
     }
   }

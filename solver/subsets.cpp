@@ -54,7 +54,7 @@ bool LineSubsetElimination(Line line, int self, int s) {
     const CellPos cell = LineCell(line, i);
     if (i == self || matches[i] || board.fixed[cell.x][cell.y] != 0) continue;
     for (uint32_t digits = subset; digits != 0; digits &= digits - 1) {
-      const int d = __builtin_ctz(digits) + 1;
+      const int d = LowestIndex(digits) + 1;
       changed = changed || (candidates.candidateMask[cell.x][cell.y] >> (d - 1) & 1) != 0;
       RuleOut(cell.x, cell.y, d);
     }

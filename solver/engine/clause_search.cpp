@@ -88,7 +88,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = s->domain[c];
     if (m == 0) return false;
-    if (IsSingle(m) && !Enqueue(s, Holds(c * N + __builtin_ctz(m)), Pack(Why::kOnlyDigit, 0))) {
+    if (IsSingle(m) && !Enqueue(s, Holds(c * N + LowestIndex(m)), Pack(Why::kOnlyDigit, 0))) {
       return false;
     }
   }
@@ -97,7 +97,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       const uint32_t where = s->places[u][d];
       if (where == 0) return false;
       if (!IsSingle(where)) continue;
-      const int var = tables.units[u][__builtin_ctz(where)] * N + d;
+      const int var = tables.units[u][LowestIndex(where)] * N + d;
       if (s->value[Holds(var)] == kUnset &&
           !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint32_t>(u)))) {
         return false;
@@ -342,7 +342,7 @@ QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineCon
     Backtrack(&s, 0);
     for (uint32_t smaller = s.domain[c] & (BitOf(best[c]) - 1); smaller != 0;
          smaller &= smaller - 1) {
-      const int var = c * N + __builtin_ctz(smaller);
+      const int var = c * N + LowestIndex(smaller);
       if (IsFalse(s, Holds(var))) continue;
       const QueryOutcome found = FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
       if (found == QueryOutcome::kStopped || found == QueryOutcome::kOverBudget) {
