@@ -9,8 +9,6 @@ namespace {
 // times over on these boards at every node, and branching trades candidates
 // against unit weights.
 
-enum class Change { kNone, kSome, kContradiction };
-
 // The work a Settle still has to do. queue: cells decided but not yet taken
 // out of their peers; a cell is queued at most once per Settle (it becomes
 // decided once, and a second decision would empty it), so twice the board is
@@ -413,8 +411,8 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
 }
 
 template <int N>
-QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
-                   uint8_t* witness) {
+Outcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
+              uint8_t* witness) {
   constexpr int kCells = GridShape<N>::kCells;
   SearchStack<N>& stack = searchStack<N>;
   GridState<N>* states = stack.states;
@@ -426,13 +424,13 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     for (uint8_t& dirty : pending.matchDirty) dirty = 1;
     if (query.restrictCell >= 0) {
       const uint32_t m = states[0].cand[query.restrictCell] & query.restrictMask;
-      if (m == 0) return QueryOutcome::kNone;
+      if (m == 0) return Outcome::kNone;
       states[0].cand[query.restrictCell] = m;
       MarkChanged(Tables<N>(), query.restrictCell, &pending);
       if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(query.restrictCell);
     }
     if (!SettleQueue(&states[0], &pending, &query)) {
-      return Finish(clock, context, QueryOutcome::kNone);
+      return Finish(clock, context, Outcome::kNone);
     }
   }
   // With query.improve the bound tightens to each solution found, so the
@@ -443,7 +441,7 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
   int depth = 0;
   for (;;) {
     if (RestartDue(&clock)) depth = 0;
-    QueryOutcome end;
+    Outcome end;
     if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     GridState<N>& state = states[depth];
     if (WatchDue(context, clock.nodes, &clock.watchAt)) ShowMasks<N>(context, state.cand);
@@ -480,10 +478,10 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
       ++clock.nodes;
       if (SettleChanged(&current, refutedCell, &active)) break;
       if (depth == 0) {
-        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
+        return Finish(clock, context, haveWitness ? Outcome::kFound : Outcome::kNone);
       }
       --depth;
-      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
+      if (StopRequested(context)) return Finish(clock, context, Outcome::kStopped);
     }
   }
 }
@@ -491,6 +489,6 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
 #define CORVANA_ORACLE_INSTANCES(N)                          \
   template bool Assign<N>(GridState<N>*, int, int);          \
   template bool LoadRoot<N>(GridState<N>*, const uint32_t*); \
-  template QueryOutcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
+  template Outcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
 CORVANA_ORACLE_INSTANCES(16)
 CORVANA_ORACLE_INSTANCES(25)

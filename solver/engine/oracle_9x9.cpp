@@ -158,15 +158,15 @@ bool LoadRoot<9>(GridState<9>* state, const uint32_t* masks) {
 }
 
 template <>
-QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
-                      uint8_t* witness) {
+Outcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
+                 uint8_t* witness) {
   Board9* states = stack9.states;
   NodeClock clock = StartClock(query);
   FromMasks(root.cand, &states[0]);
   states[0].lexPos = root.lexPos;
   if (query.restrictCell >= 0) {
     const uint32_t m = root.cand[query.restrictCell] & query.restrictMask;
-    if (m == 0) return QueryOutcome::kNone;
+    if (m == 0) return Outcome::kNone;
     uint32_t gone = root.cand[query.restrictCell] & ~m;
     for (; gone != 0; gone &= gone - 1) {
       states[0].places[LowestBit(gone)][query.restrictCell / 27] &=
@@ -174,7 +174,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     }
   }
   if (!Settle9(&states[0], kAllDigits9, &query)) {
-    return Finish(clock, context, QueryOutcome::kNone);
+    return Finish(clock, context, Outcome::kNone);
   }
   // With query.improve the bound tightens to each solution found, so the
   // last one is the smallest; with query.onlyOne the search goes on past the
@@ -184,7 +184,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
   int depth = 0;
   for (;;) {
     if (RestartDue(&clock)) depth = 0;
-    QueryOutcome end;
+    Outcome end;
     if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
     Board9& state = states[depth];
     if (WatchDue(context, clock.nodes, &clock.watchAt)) {
@@ -231,10 +231,10 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       }
       if (Settle9(&current, dirty, &active)) break;
       if (depth == 0) {
-        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
+        return Finish(clock, context, haveWitness ? Outcome::kFound : Outcome::kNone);
       }
       --depth;
-      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
+      if (StopRequested(context)) return Finish(clock, context, Outcome::kStopped);
     }
   }
 }
