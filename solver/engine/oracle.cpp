@@ -1,6 +1,7 @@
 #include "solver/engine/oracle.h"
 
 #include "solver/engine/all_different.h"
+#include "solver/engine/walk.h"
 
 namespace {
 
@@ -370,17 +371,36 @@ uint32_t ChooseDigit(const GridState<N>& state, const Query& query, int cell) {
   return m & (0u - m);
 }
 
-// The search keeps one settled state per depth: depth d + 1 is depth d with
-// the branch digit decided. A refuted digit is taken out of depth d in place.
+// The generic board for the shared walk (walk.h): cell masks, a digit chosen
+// as its bit.
 template <int N>
-struct SearchStack {
-  GridState<N> states[GridShape<N>::kCells + 1];
-  int32_t branchCell[GridShape<N>::kCells + 1];
-  uint32_t branchBit[GridShape<N>::kCells + 1];
+struct MaskBoard {
+  using State = GridState<N>;
+  using Choice = uint32_t;
+  static int Cell(const State& state, const Query& query) { return ChooseCell(state, query); }
+  static Choice Digit(const State& state, const Query& query, int cell) {
+    return ChooseDigit(state, query, cell);
+  }
+  static bool Descend(State* next, int cell, Choice bit, const Query& query) {
+    next->cand[cell] = bit;
+    return SettleChanged(next, cell, &query);
+  }
+  static bool Refute(State* current, int cell, Choice bit, const Query& query) {
+    current->cand[cell] &= ~bit;
+    return SettleChanged(current, cell, &query);
+  }
+  static void Show(const EngineContext& context, const State& state) {
+    ShowMasks<N>(context, state.cand);
+  }
+  static void Write(const State& state, uint8_t* witness) {
+    for (int c = 0; c < GridShape<N>::kCells; ++c) {
+      witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
+    }
+  }
 };
 
 template <int N>
-SearchStack<N> searchStack;
+WalkStack<MaskBoard<N>, GridShape<N>::kCells + 1> searchStack;
 
 }  // namespace
 
@@ -413,8 +433,7 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
 template <int N>
 Outcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
               uint8_t* witness) {
-  constexpr int kCells = GridShape<N>::kCells;
-  SearchStack<N>& stack = searchStack<N>;
+  auto& stack = searchStack<N>;
   GridState<N>* states = stack.states;
   NodeClock clock = StartClock(query);
   states[0] = root;
@@ -433,57 +452,7 @@ Outcome Solve(const GridState<N>& root, const Query& query, const EngineContext&
       return Finish(clock, context, Outcome::kNone);
     }
   }
-  // With query.improve the bound tightens to each solution found, so the
-  // last one is the smallest; with query.onlyOne the search goes on past the
-  // first for a second.
-  Query active = query;
-  bool haveWitness = false;
-  int depth = 0;
-  for (;;) {
-    if (RestartDue(&clock)) depth = 0;
-    Outcome end;
-    if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
-    GridState<N>& state = states[depth];
-    if (WatchDue(context, clock.nodes, &clock.watchAt)) ShowMasks<N>(context, state.cand);
-    const int cell = ChooseCell(state, active);
-    if (cell < 0) {
-      if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end, [&] {
-            for (int c = 0; c < kCells; ++c) {
-              witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
-            }
-          })) {
-        return end;
-      }
-      // The branch that led here holds this solution alone.
-      --depth;
-    } else {
-      const uint32_t bit = ChooseDigit(state, active, cell);
-      stack.branchCell[depth] = cell;
-      stack.branchBit[depth] = bit;
-      GridState<N>& next = states[depth + 1];
-      next = state;
-      next.cand[cell] = bit;
-      ++clock.nodes;
-      if (SettleChanged(&next, cell, &active)) {
-        ++depth;
-        continue;
-      }
-    }
-    // The digit is refuted: take it out where it was chosen and settle; when
-    // that fails too, the choice one level up is refuted in turn.
-    for (;;) {
-      GridState<N>& current = states[depth];
-      const int refutedCell = stack.branchCell[depth];
-      current.cand[refutedCell] &= ~stack.branchBit[depth];
-      ++clock.nodes;
-      if (SettleChanged(&current, refutedCell, &active)) break;
-      if (depth == 0) {
-        return Finish(clock, context, haveWitness ? Outcome::kFound : Outcome::kNone);
-      }
-      --depth;
-      if (StopRequested(context)) return Finish(clock, context, Outcome::kStopped);
-    }
-  }
+  return Walk(&stack, clock, query, context, witness);
 }
 
 #define CORVANA_ORACLE_INSTANCES(N)                          \
