@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
-constexpr uint8_t kMarker[3] = {0x01, 0x02, 0x72};
 constexpr uint8_t kLineFeed = 0x0A;
 constexpr uint8_t kCarriageReturn = 0x0D;
 constexpr uint8_t kEndOfFile = 0x1A;
-constexpr size_t kHeaderSize = 4;
 
 // Undoes the text-mode translation: CR LF reads as LF, a lone CR as CR, and
 // a byte 0x1A ends the data.
@@ -28,7 +27,7 @@ std::vector<uint8_t> FromTextMode(const uint8_t* bytes, size_t size) {
 
 std::vector<uint8_t> EncodeInputData(const InputData& data) {
   const int n = data.gridSize;
-  std::vector<uint8_t> logical(kMarker, kMarker + 3);
+  std::vector<uint8_t> logical(std::begin(kInputDataMarker), std::end(kInputDataMarker));
   logical.push_back(static_cast<uint8_t>(n));
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) logical.push_back(static_cast<uint8_t>(data.given[x][y]));
@@ -55,16 +54,17 @@ void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes) {
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data) {
   if (size > kMaxInputDataFileSize) return InputDataStatus::kTooLong;
   const std::vector<uint8_t> logical = FromTextMode(bytes, size);
-  if (logical.size() < kHeaderSize) return InputDataStatus::kBadHeader;
+  if (logical.size() < kInputDataHeaderSize) return InputDataStatus::kBadHeader;
   const int n = logical[3];
   if (!IsGridSize(n)) return InputDataStatus::kBadHeader;
-  if (logical.size() < kHeaderSize + static_cast<size_t>(n * n)) return InputDataStatus::kBadClues;
+  if (logical.size() < kInputDataHeaderSize + static_cast<size_t>(n * n))
+    return InputDataStatus::kBadClues;
 
   InputData parsed = {};
   parsed.gridSize = n;
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
-      const int v = logical[kHeaderSize + y * n + x];
+      const int v = logical[kInputDataHeaderSize + y * n + x];
       if (v > n) return InputDataStatus::kBadClues;
       parsed.given[x][y] = v;
     }

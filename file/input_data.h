@@ -13,6 +13,10 @@
 
 #include "solver/board.h"
 
+// The header: the marker bytes, then the board side N.
+constexpr uint8_t kInputDataMarker[3] = {0x01, 0x02, 0x72};
+constexpr size_t kInputDataHeaderSize = sizeof kInputDataMarker + 1;
+
 // The content of a file: the board side and its clues, indexed [x][y].
 struct InputData {
   int32_t gridSize;
@@ -22,7 +26,7 @@ struct InputData {
 // The longest file the program writes: the header and a 25 x 25 board whose
 // every clue is 10, each stored as two bytes. A longer file is no input-data
 // file, so a reader needs to take in at most one byte more than this.
-constexpr size_t kMaxInputDataFileSize = 4 + 2 * kMaxGridSize * kMaxGridSize;
+constexpr size_t kMaxInputDataFileSize = kInputDataHeaderSize + 2 * kMaxGridSize * kMaxGridSize;
 constexpr size_t kInputDataReadLimit = kMaxInputDataFileSize + 1;
 
 enum class InputDataStatus {

@@ -1,11 +1,12 @@
 #include "file/puzzle_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr int kMostCells = 625;
+constexpr int kMostCells = kMaxGridSize * kMaxGridSize;
 constexpr size_t kLongestNumber = 3;  // "025"; a longer word is no number
 constexpr size_t kLongestFound = 24;  // of a word quoted in an error
 
@@ -35,11 +36,13 @@ int LetterIndex(char c) {
 
 bool IsCellCharacter(char c) { return IsDigit(c) || c == '.' || LetterIndex(c) != 0; }
 
-bool IsBoardSide(size_t cells) { return cells == 9 || cells == 16 || cells == 25; }
+bool IsBoardSide(size_t cells) {
+  return cells <= kMaxGridSize && IsGridSize(static_cast<int32_t>(cells));
+}
 
 int SizeForCount(size_t count) {
-  for (int n : {9, 16, 25}) {
-    if (count == static_cast<size_t>(n * n)) return n;
+  for (int n = 1; n <= kMaxGridSize; ++n) {
+    if (IsGridSize(n) && count == static_cast<size_t>(n * n)) return n;
   }
   return 0;
 }
@@ -392,11 +395,6 @@ std::string PuzzleTextErrorReason(const PuzzleTextError& error) {
   return why;
 }
 
-std::string DescribePuzzleTextError(const PuzzleTextError& error) {
-  return "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) + ": " +
-         PuzzleTextErrorReason(error);
-}
-
 std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGridSize]) {
   std::string text;
   for (int y = 0; y < gridSize; ++y) {
@@ -415,7 +413,10 @@ std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGri
 }
 
 bool LooksLikeInputData(const uint8_t* bytes, size_t size) {
-  if (size >= 3 && bytes[0] == 0x01 && bytes[1] == 0x02 && bytes[2] == 0x72) return true;
+  if (size >= sizeof kInputDataMarker &&
+      std::memcmp(bytes, kInputDataMarker, sizeof kInputDataMarker) == 0) {
+    return true;
+  }
   for (size_t i = 0; i < std::min(size, kFileKindBytes); ++i) {
     const uint8_t b = bytes[i];
     if (b == '\n') return false;

@@ -105,8 +105,6 @@ bool ReadFirstPuzzle(const std::string& text, InputData* data, bool* more, Puzzl
 
 // Why the text was refused, in English, without the place.
 std::string PuzzleTextErrorReason(const PuzzleTextError& error);
-// The error in English with its place, "line L, column C: why".
-std::string DescribePuzzleTextError(const PuzzleTextError& error);
 
 // The copy form: a 9x9 board as one line of 81 characters with '.' for an
 // empty cell; 16x16 and 25x25 as N lines of N numbers separated by spaces,
@@ -114,7 +112,7 @@ std::string DescribePuzzleTextError(const PuzzleTextError& error);
 std::string PuzzleToText(int gridSize, const int32_t cells[kMaxGridSize][kMaxGridSize]);
 
 // How far into a file its kind shows: the smallest input-data file.
-constexpr size_t kFileKindBytes = 4 + 9 * 9;
+constexpr size_t kFileKindBytes = kInputDataHeaderSize + 9 * 9;
 
 // True when a file's first bytes are an input-data file rather than text:
 // they start with the file's marker, or hold a control byte that text never

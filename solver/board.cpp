@@ -1,31 +1,25 @@
 #include "solver/board.h"
 
+// The menu's command ids live with the resource script that builds the menu.
+#include "app/resource.h"
+
 Board board = {};
 
 namespace {
 
-struct SizeInfo {
+// The new-board command of each size; ResetBoard moves the check mark among them.
+struct SizeCommand {
   int32_t gridSize;
-  int32_t boxSize;
   int commandId;
 };
 
-constexpr SizeInfo kSizes[] = {
-    {9, 3, kCommandNew9},
-    {16, 4, kCommandNew16},
-    {25, 5, kCommandNew25},
+constexpr SizeCommand kSizeCommands[] = {
+    {9, IDM_NEW_9},
+    {16, IDM_NEW_16},
+    {25, IDM_NEW_25},
 };
 
 }  // namespace
-
-int32_t BoxSizeFor(int32_t gridSize) {
-  for (const SizeInfo& size : kSizes) {
-    if (size.gridSize == gridSize) return size.boxSize;
-  }
-  return 0;
-}
-
-bool IsGridSize(int32_t gridSize) { return BoxSizeFor(gridSize) != 0; }
 
 void ResetBoard(WindowHandle window) {
   const int32_t n = board.gridSize;
@@ -35,7 +29,7 @@ void ResetBoard(WindowHandle window) {
   board.conflictAt = {n, n};
   board.boxSize = BoxSizeFor(n);
   board.boardOffset = ((kMaxGridSize - n) * 20) / 2;
-  for (const SizeInfo& size : kSizes) {
+  for (const SizeCommand& size : kSizeCommands) {
     CheckMenuCommand(window, size.commandId, size.gridSize == n);
   }
   ClearAll();

@@ -8,15 +8,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "solver/grid_size.h"
 #include "solver/window_hooks.h"
 
-constexpr int32_t kMaxGridSize = 25;
 constexpr int32_t kNoCell = 25;  // cursor coordinate meaning "no cell selected"
-
-// New-board command ids; ResetBoard moves the check mark among them.
-constexpr int kCommandNew9 = 300;
-constexpr int kCommandNew16 = 301;
-constexpr int kCommandNew25 = 302;
 
 struct CellPos {
   int32_t x;
@@ -65,9 +60,3 @@ void ClearAll();
 
 // Empties every cell that holds no clue.
 void ClearWorking();
-
-// The box side n for a board side N: 3, 4 or 5.
-int32_t BoxSizeFor(int32_t gridSize);
-
-// True for the three board sides the program knows.
-bool IsGridSize(int32_t gridSize);

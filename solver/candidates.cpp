@@ -2,13 +2,12 @@
 
 #include <cstring>
 
+#include "solver/bits.h"
 #include "solver/geometry.h"
 
 CandidateTable candidates;
 
 namespace {
-
-uint32_t Bit(int i) { return uint32_t{1} << i; }
 
 // Box numbers and places for the current size.
 void MapBoxes() {
@@ -55,11 +54,11 @@ void DeriveFromMasks() {
         ++candidates.columnFilled[x];
       }
       const uint32_t box = candidates.boxOf[x][y];
-      const uint32_t slot = Bit(candidates.slotOf[x][y]);
+      const uint32_t slot = BitAt(candidates.slotOf[x][y]);
       for (uint32_t mask = candidates.candidateMask[x][y]; mask != 0; mask &= mask - 1) {
-        const int v = __builtin_ctz(mask) + 1;
-        candidates.rowPlaces[y][v] |= Bit(x);
-        candidates.columnPlaces[x][v] |= Bit(y);
+        const int v = LowestIndex(mask) + 1;
+        candidates.rowPlaces[y][v] |= BitAt(x);
+        candidates.columnPlaces[x][v] |= BitAt(y);
         candidates.boxPlaces[box][v] |= slot;
       }
     }
@@ -81,21 +80,6 @@ const FlagTable flagsOfByte;
 
 }  // namespace
 
-void ReadCandidateTable() {
-  const int n = board.gridSize;
-  MapBoxes();
-  for (int x = 0; x < n; ++x) {
-    for (int y = 0; y < n; ++y) {
-      uint32_t mask = 0;
-      for (int v = 1; v <= n; ++v) {
-        if (board.eliminated[x][y][v] == 0) mask |= Bit(v - 1);
-      }
-      candidates.candidateMask[x][y] = mask;
-    }
-  }
-  DeriveFromMasks();
-}
-
 void InitCandidates() {
   const int n = board.gridSize;
   MapBoxes();
@@ -107,12 +91,12 @@ void InitCandidates() {
     for (int y = 0; y < n; ++y) {
       const int v = board.fixed[x][y];
       if (v == 0) continue;
-      inRow[y] |= Bit(v - 1);
-      inColumn[x] |= Bit(v - 1);
-      inBox[candidates.boxOf[x][y]] |= Bit(v - 1);
+      inRow[y] |= BitOf(v);
+      inColumn[x] |= BitOf(v);
+      inBox[candidates.boxOf[x][y]] |= BitOf(v);
     }
   }
-  const uint32_t all = Bit(n) - 1;
+  const uint32_t all = BitAt(n) - 1;
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
       const uint32_t taken = inRow[y] | inColumn[x] | inBox[candidates.boxOf[x][y]];
@@ -146,12 +130,12 @@ namespace {
 inline __attribute__((always_inline)) void TakeCandidate(int x, int y, int v) {
   if (!candidates.flagsDeferred) board.eliminated[x][y][v] = 1;
   uint32_t& mask = candidates.candidateMask[x][y];
-  if ((mask & Bit(v - 1)) == 0) return;
-  mask &= ~Bit(v - 1);
+  if ((mask & BitOf(v)) == 0) return;
+  mask &= ~BitOf(v);
   const int box = candidates.boxOf[x][y];
-  candidates.rowPlaces[y][v] &= ~Bit(x);
-  candidates.columnPlaces[x][v] &= ~Bit(y);
-  candidates.boxPlaces[box][v] &= ~Bit(candidates.slotOf[x][y]);
+  candidates.rowPlaces[y][v] &= ~BitAt(x);
+  candidates.columnPlaces[x][v] &= ~BitAt(y);
+  candidates.boxPlaces[box][v] &= ~BitAt(candidates.slotOf[x][y]);
   ++candidates.rowChanges[y];
   ++candidates.columnChanges[x];
   const int digitRules = UnitRuleIndex(v, 0, 0);
@@ -174,18 +158,18 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   // Ruling a digit out where it is already out changes nothing, so only the
   // places that still hold v, and the cell's own candidates, are visited.
   for (uint32_t places = candidates.rowPlaces[y][v]; places != 0; places &= places - 1) {
-    TakeCandidate(__builtin_ctz(places), y, v);
+    TakeCandidate(LowestIndex(places), y, v);
   }
   for (uint32_t places = candidates.columnPlaces[x][v]; places != 0; places &= places - 1) {
-    TakeCandidate(x, __builtin_ctz(places), v);
+    TakeCandidate(x, LowestIndex(places), v);
   }
   const int box = candidates.boxOf[x][y];
   for (uint32_t places = candidates.boxPlaces[box][v]; places != 0; places &= places - 1) {
-    const CellPos peer = BoxPeer(x, y, __builtin_ctz(places));
+    const CellPos peer = BoxPeer(x, y, LowestIndex(places));
     TakeCandidate(peer.x, peer.y, v);
   }
   for (uint32_t own = candidates.candidateMask[x][y]; own != 0; own &= own - 1) {
-    TakeCandidate(x, y, __builtin_ctz(own) + 1);
+    TakeCandidate(x, y, LowestIndex(own) + 1);
   }
   if (board.showProgress.load() != 0) DrawCell(window, x, y);
   return true;

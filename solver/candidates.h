@@ -19,8 +19,8 @@
 //     loses a place; bit UnitRuleIndex(v, k, kind), kinds box, row, column.
 //     Propagation clears a bit when it reads the mask.
 // The rules keep the table in step through InitCandidates, PlaceDigit and
-// RuleOut; code that writes eliminated or fixed directly calls
-// ReadCandidateTable afterwards. While flagsDeferred is set, those calls keep
+// RuleOut; code that writes eliminated or fixed directly runs InitCandidates
+// before the rules read the table again. While flagsDeferred is set, those calls keep
 // only the masks, and board.eliminated waits for WriteEliminatedFromMasks:
 // propagation sets thousands of flags that a mask records as well.
 constexpr int kUnitKinds = 3;  // box, row, column, in the order a pass takes them
@@ -66,9 +66,6 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v);
 
 // Rules digit v out for (x, y).
 void RuleOut(int x, int y, int v);
-
-// Re-reads the mirror from board.eliminated and board.fixed.
-void ReadCandidateTable();
 
 // Sets board.eliminated from the masks, as the deferred calls would have.
 void WriteEliminatedFromMasks();

@@ -15,8 +15,6 @@
 
 namespace {
 
-int Lowest(uint32_t mask) { return __builtin_ctz(mask); }
-
 // The box geometry the unit rules use, for the current size: set at the
 // start of every propagation, so that no rule divides by the box side.
 struct RuleShape {
@@ -54,7 +52,7 @@ bool BoxRule(WindowHandle window, int k, int v) {
   const CellPos origin = shape.origin[k];
   const uint32_t places = candidates.boxPlaces[k][v];
   if (places == 0) return false;
-  const int first = Lowest(places);
+  const int first = LowestIndex(places);
   if (IsSingle(places)) {
     return PlaceDigit(window, origin.x + shape.slotX[first], origin.y + shape.slotY[first], v);
   }
@@ -63,12 +61,12 @@ bool BoxRule(WindowHandle window, int k, int v) {
   if ((places & ~(shape.boxColumn << column)) == 0) {
     const int x = origin.x + column;
     uint32_t others = candidates.columnPlaces[x][v] & ~(shape.boxRow << origin.y);
-    for (; others != 0; others &= others - 1) RuleOut(x, Lowest(others), v);
+    for (; others != 0; others &= others - 1) RuleOut(x, LowestIndex(others), v);
   }
   if ((places & ~(shape.boxRow << (row * shape.nb))) == 0) {
     const int y = origin.y + row;
     uint32_t others = candidates.rowPlaces[y][v] & ~(shape.boxRow << origin.x);
-    for (; others != 0; others &= others - 1) RuleOut(Lowest(others), y, v);
+    for (; others != 0; others &= others - 1) RuleOut(LowestIndex(others), y, v);
   }
   return false;
 }
@@ -78,16 +76,16 @@ bool BoxRule(WindowHandle window, int k, int v) {
 bool RowRule(WindowHandle window, int k, int v) {
   const uint32_t places = candidates.rowPlaces[k][v];
   if (places == 0) return false;
-  if (IsSingle(places)) return PlaceDigit(window, Lowest(places), k, v);
+  if (IsSingle(places)) return PlaceDigit(window, LowestIndex(places), k, v);
   const int nb = shape.nb;
   // The box of the row's first place, and k's row within the box.
-  const int box = candidates.boxOf[Lowest(places)][k];
+  const int box = candidates.boxOf[LowestIndex(places)][k];
   const int band = shape.slotX[box];
   if ((places & ~(shape.boxRow << (band * nb))) != 0) return false;
   const CellPos origin = shape.origin[box];
   uint32_t others = candidates.boxPlaces[box][v] & ~(shape.boxRow << ((k - origin.y) * nb));
   for (; others != 0; others &= others - 1) {
-    const int j = Lowest(others);
+    const int j = LowestIndex(others);
     RuleOut(origin.x + shape.slotX[j], origin.y + shape.slotY[j], v);
   }
   return false;
@@ -96,7 +94,7 @@ bool RowRule(WindowHandle window, int k, int v) {
 // Hidden single in column k; columns have no claiming rule.
 bool ColumnRule(WindowHandle window, int k, int v) {
   const uint32_t places = candidates.columnPlaces[k][v];
-  if (places != 0 && IsSingle(places)) return PlaceDigit(window, k, Lowest(places), v);
+  if (places != 0 && IsSingle(places)) return PlaceDigit(window, k, LowestIndex(places), v);
   return false;
 }
 
@@ -107,7 +105,7 @@ bool NakedSingles(WindowHandle window) {
     for (int x = 0; x < n; ++x) {
       const uint32_t mask = candidates.candidateMask[x][y];
       if (mask != 0 && (mask & (mask - 1)) == 0) {
-        placed = PlaceDigit(window, x, y, Lowest(mask) + 1) || placed;
+        placed = PlaceDigit(window, x, y, LowestIndex(mask) + 1) || placed;
       }
     }
   }

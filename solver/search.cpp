@@ -122,7 +122,7 @@ bool ShowSolution(WindowHandle window) {
 }
 
 template <int N>
-LexOutcome Run(bool resuming, const EngineContext& context) {
+Outcome Run(bool resuming, const EngineContext& context) {
   if (resuming) return NextSolution<N>(masks, previous, context, solution);
   return SmallestSolution<N>(masks, context, solution);
 }
@@ -153,7 +153,7 @@ int SearchFrom(WindowHandle window, int x, int y) {
   searchWindow = window;
   nextDraw = board.showProgress.load() != 0 ? Clock::now() + progressFirst : kNotTimed;
   const EngineContext context = {&board.searchStopped, &searchSteps, &searchWatch};
-  LexOutcome outcome = LexOutcome::kNone;
+  Outcome outcome = Outcome::kNone;
   switch (n) {
     case 9:
       outcome = Run<9>(resuming, context);
@@ -165,8 +165,8 @@ int SearchFrom(WindowHandle window, int x, int y) {
       outcome = Run<25>(resuming, context);
       break;
   }
-  if (outcome == LexOutcome::kStopped) return kSearchStopped;
-  if (outcome == LexOutcome::kNone) return kSearchFailed;
+  if (outcome == Outcome::kStopped) return kSearchStopped;
+  if (outcome == Outcome::kNone) return kSearchFailed;
   if (!ShowSolution(window)) return kSearchStopped;
   board.solutionShown = 1;
   return kSearchFound;

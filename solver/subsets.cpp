@@ -79,7 +79,7 @@ bool LineSubsetElimination(Line line, int self, int s) {
     const CellPos cell = LineCell(line, i);
     for (uint32_t digits = subset & masks[i * stride]; digits != 0; digits &= digits - 1) {
       changed = true;
-      RuleOut(cell.x, cell.y, __builtin_ctz(digits) + 1);
+      RuleOut(cell.x, cell.y, LowestIndex(digits) + 1);
     }
   }
   return changed;
@@ -92,8 +92,7 @@ void CheckLine(Line line, int self, int s, uint64_t changes, uint64_t* quietAt) 
   if (!LineSubsetElimination(line, self, s)) *quietAt = changes;
 }
 
-}  // namespace
-
+// The line call on the reference cell's row and on its column.
 void RowSubsetElimination(int x, int y, int s) {
   CheckLine({true, y}, x, s, candidates.rowChanges[y], &rowQuietAt[x][y]);
 }
@@ -101,6 +100,8 @@ void RowSubsetElimination(int x, int y, int s) {
 void ColumnSubsetElimination(int x, int y, int s) {
   CheckLine({false, x}, y, s, candidates.columnChanges[x], &columnQuietAt[x][y]);
 }
+
+}  // namespace
 
 void CellSubsetCheck(int x, int y) {
   if (board.fixed[x][y] != 0) return;

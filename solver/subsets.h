@@ -3,9 +3,8 @@
 // Called cell by cell from Propagate.
 #pragma once
 
+// Tries (x, y) as the reference of a subset in its row, then in its column.
 void CellSubsetCheck(int x, int y);
 // CellSubsetCheck on every cell in reading order, as one pass of Propagate
 // runs it.
 void SubsetPass();
-void RowSubsetElimination(int x, int y, int s);
-void ColumnSubsetElimination(int x, int y, int s);

@@ -6,9 +6,6 @@
 
 #include "solver/window_hooks.h"
 
-constexpr int kCommandStartSearch = 500;
-constexpr int kCommandStopSearch = 501;
-
 // The stop step every board-changing command runs first: searchStopped = 1,
 // the start-search item enabled, and a running worker waited for. Returns
 // with no worker left, also when a message handled while waiting started one.

@@ -84,7 +84,7 @@ bool IsSolution(const Masks<N>& masks, const uint8_t* digits) {
 }
 
 struct Count {
-  QueryOutcome outcome;
+  Outcome outcome;
   std::vector<uint8_t> witness;
   int64_t steps;
 };
@@ -92,7 +92,7 @@ struct Count {
 template <int N>
 Count ByClauses(const Masks<N>& masks, int32_t stop = 0, int64_t budget = 0) {
   std::atomic<int32_t> stopRequested(stop);
-  Count count{QueryOutcome::kNone, std::vector<uint8_t>(N * N), 0};
+  Count count{Outcome::kNone, std::vector<uint8_t>(N * N), 0};
   const EngineContext context{&stopRequested, &count.steps};
   count.outcome = CountToTwo<N>(masks.data(), context, budget, count.witness.data());
   return count;
@@ -102,7 +102,7 @@ template <int N>
 Count ByDepthFirst(const Masks<N>& masks) {
   static GridState<N> root;
   std::atomic<int32_t> stopRequested(0);
-  Count count{QueryOutcome::kNone, std::vector<uint8_t>(N * N), 0};
+  Count count{Outcome::kNone, std::vector<uint8_t>(N * N), 0};
   if (!LoadRoot(&root, masks.data())) return count;
   const EngineContext context{&stopRequested, &count.steps};
   Query query;
@@ -131,10 +131,10 @@ void CompareOnRandomBoards(int boards, std::initializer_list<double> fills) {
       const Count expected = ByDepthFirst<N>(masks);
       const Count counted = ByClauses<N>(masks);
       ASSERT_EQ(counted.outcome, expected.outcome) << "fill " << fill << " board " << b;
-      if (counted.outcome == QueryOutcome::kFound) {
+      if (counted.outcome == Outcome::kFound) {
         EXPECT_EQ(counted.witness, expected.witness) << "fill " << fill << " board " << b;
         ++seen[1];
-      } else if (counted.outcome == QueryOutcome::kSeveral) {
+      } else if (counted.outcome == Outcome::kSeveral) {
         EXPECT_TRUE(IsSolution<N>(masks, counted.witness.data()))
             << "fill " << fill << " board " << b;
         ++seen[2];
@@ -162,7 +162,7 @@ TEST(ClauseSearch, ProvesTheHardPuzzleHasOneSolution) {
   const std::vector<int> solution = ReadHard(1);
   ASSERT_EQ(clues.size(), 625u);
   const Count counted = ByClauses<25>(MasksOf<25>(clues));
-  ASSERT_EQ(counted.outcome, QueryOutcome::kFound);
+  ASSERT_EQ(counted.outcome, Outcome::kFound);
   EXPECT_EQ(std::vector<int>(counted.witness.begin(), counted.witness.end()), solution);
   EXPECT_GT(counted.steps, 0);
 }
@@ -185,15 +185,14 @@ void CompareSmallestCompletions(int boards, double fill) {
     std::atomic<int32_t> stopRequested(0);
     int64_t steps = 0;
     const EngineContext context{&stopRequested, &steps};
-    ASSERT_EQ(SmallestCompletion<N>(masks.data(), from, context, best.data()),
-              QueryOutcome::kFound);
+    ASSERT_EQ(SmallestCompletion<N>(masks.data(), from, context, best.data()), Outcome::kFound);
     for (int c = 0; c < from; ++c) masks[c] = BitOf(solution[c]);
     static GridState<N> root;
     ASSERT_TRUE(LoadRoot(&root, masks.data()));
     Query smallest;
     smallest.readingOrder = true;
     std::vector<uint8_t> expected(N * N);
-    ASSERT_EQ(Solve(root, smallest, context, expected.data()), QueryOutcome::kFound);
+    ASSERT_EQ(Solve(root, smallest, context, expected.data()), Outcome::kFound);
     EXPECT_EQ(best, expected) << "board " << b << " from " << from;
     improved += std::vector<int>(best.begin(), best.end()) != solution;
   }
@@ -217,10 +216,10 @@ TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
     ASSERT_EQ(clues.size(), 256u);
     const Masks<16> masks = MasksOf<16>(clues);
     const Count expected = ByDepthFirst<16>(masks);
-    ASSERT_EQ(expected.outcome, QueryOutcome::kFound);
+    ASSERT_EQ(expected.outcome, Outcome::kFound);
     for (int run = 0; run < 6; ++run) {
       const Count counted = ByClauses<16>(masks);
-      ASSERT_EQ(counted.outcome, QueryOutcome::kFound) << "run " << run;
+      ASSERT_EQ(counted.outcome, Outcome::kFound) << "run " << run;
       EXPECT_EQ(counted.witness, expected.witness) << "run " << run;
     }
   }
@@ -228,13 +227,13 @@ TEST(ClauseSearch, SolvesHard16x16PuzzlesAsTheDepthFirstSearchDoes) {
 
 TEST(ClauseSearch, ObeysTheStopRequestAndTheBudget) {
   const Masks<25> masks = MasksOf<25>(ReadHard(0));
-  EXPECT_EQ(ByClauses<25>(masks, 1).outcome, QueryOutcome::kStopped);
+  EXPECT_EQ(ByClauses<25>(masks, 1).outcome, Outcome::kStopped);
   const Count limited = ByClauses<25>(masks, 0, 5);
-  EXPECT_EQ(limited.outcome, QueryOutcome::kOverBudget);
+  EXPECT_EQ(limited.outcome, Outcome::kOverBudget);
   // The budget counts contradictions; decisions come on top.
   EXPECT_LT(limited.steps, 1000);
   // A stopped or limited count leaves nothing behind for the next one.
-  EXPECT_EQ(ByClauses<25>(masks).outcome, QueryOutcome::kFound);
+  EXPECT_EQ(ByClauses<25>(masks).outcome, Outcome::kFound);
 }
 
 // The watch lists in a pool small enough to move and pack them all the time,
@@ -417,14 +416,14 @@ TEST(ClauseRace, AnswersSeveralAndNoneAsOneSearchWould) {
   fewer[9] = 0;
   const Masks<25> fewerMasks = MasksOf<25>(fewer);
   const Count several = ByClauses<25>(fewerMasks);
-  ASSERT_EQ(several.outcome, QueryOutcome::kSeveral);
+  ASSERT_EQ(several.outcome, Outcome::kSeveral);
   EXPECT_TRUE(IsSolution<25>(fewerMasks, several.witness.data()));
   // A clue the solution does not have, on a cell none of whose peers has it.
   std::vector<int> wrong = clues;
   ASSERT_EQ(wrong[111], 0);
   ASSERT_NE(solution[111], 19);
   wrong[111] = 19;
-  EXPECT_EQ(ByClauses<25>(MasksOf<25>(wrong)).outcome, QueryOutcome::kNone);
+  EXPECT_EQ(ByClauses<25>(MasksOf<25>(wrong)).outcome, Outcome::kNone);
 }
 
 TEST(ClauseRace, EndsBothSidesOnAStopRequest) {
@@ -440,11 +439,11 @@ TEST(ClauseRace, EndsBothSidesOnAStopRequest) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     stopRequested.store(1);
   });
-  EXPECT_EQ(CountToTwo<25>(masks.data(), context, 0, witness.data()), QueryOutcome::kStopped);
+  EXPECT_EQ(CountToTwo<25>(masks.data(), context, 0, witness.data()), Outcome::kStopped);
   stopper.join();
   // Nothing of the stopped race is left for the next count.
   const Count next = ByClauses<25>(MasksOf<25>(ReadHard(0)));
-  ASSERT_EQ(next.outcome, QueryOutcome::kFound);
+  ASSERT_EQ(next.outcome, Outcome::kFound);
   const std::vector<int> solution = ReadHard(1);
   EXPECT_EQ(std::vector<int>(next.witness.begin(), next.witness.end()), solution);
 }

@@ -252,8 +252,7 @@ TEST(CliTest, WritesOneTextPuzzleAsAnInputDataFile) {
   InputData data = {};
   bool more = false;
   PuzzleTextError error;
-  ASSERT_TRUE(ReadFirstPuzzle(kTwoSolutions, &data, &more, &error))
-      << DescribePuzzleTextError(error);
+  ASSERT_TRUE(ReadFirstPuzzle(kTwoSolutions, &data, &more, &error)) << PuzzleTextErrorReason(error);
   const std::vector<uint8_t> expected = EncodeInputData(data);
   EXPECT_EQ(ReadFile(out), std::string(expected.begin(), expected.end()));
 

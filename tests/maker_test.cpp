@@ -153,7 +153,7 @@ TEST(MakerTest, ExplainedStepsReplayToThePropagation) {
     InputData data = {};
     bool more = false;
     PuzzleTextError error;
-    ASSERT_TRUE(ReadFirstPuzzle(puzzle, &data, &more, &error)) << DescribePuzzleTextError(error);
+    ASSERT_TRUE(ReadFirstPuzzle(puzzle, &data, &more, &error)) << PuzzleTextErrorReason(error);
     std::stringstream text(ExplainText(BoardOf(data)));
 
     ApplyInputData(nullptr, data);

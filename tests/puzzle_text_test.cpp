@@ -23,7 +23,7 @@ TextPuzzle ReadOne(const std::string& text) {
 
 InputData Board(const std::string& text) {
   const TextPuzzle puzzle = ReadOne(text);
-  EXPECT_TRUE(puzzle.valid) << DescribePuzzleTextError(puzzle.error);
+  EXPECT_TRUE(puzzle.valid) << PuzzleTextErrorReason(puzzle.error);
   return puzzle.data;
 }
 
@@ -49,9 +49,9 @@ std::vector<int> Top95Cells() {
 }
 
 void ExpectError(const PuzzleTextError& error, PuzzleTextProblem problem, int line, int column) {
-  EXPECT_EQ(error.problem, problem) << DescribePuzzleTextError(error);
-  EXPECT_EQ(error.line, line) << DescribePuzzleTextError(error);
-  EXPECT_EQ(error.column, column) << DescribePuzzleTextError(error);
+  EXPECT_EQ(error.problem, problem) << PuzzleTextErrorReason(error);
+  EXPECT_EQ(error.line, line) << PuzzleTextErrorReason(error);
+  EXPECT_EQ(error.column, column) << PuzzleTextErrorReason(error);
 }
 
 TEST(PuzzleTextTest, NineByNineInEveryForm) {
@@ -142,7 +142,7 @@ TEST(PuzzleTextTest, ManyPuzzlesOneAfterAnother) {
   TextPuzzle puzzle = {};
   std::vector<int> lines, sizes;
   while (NextTextPuzzle(text, &cursor, &puzzle)) {
-    ASSERT_TRUE(puzzle.valid) << DescribePuzzleTextError(puzzle.error);
+    ASSERT_TRUE(puzzle.valid) << PuzzleTextErrorReason(puzzle.error);
     lines.push_back(puzzle.line);
     sizes.push_back(puzzle.data.gridSize);
   }
@@ -222,8 +222,7 @@ TEST(PuzzleTextTest, EveryRefusalSaysWhereAndWhy) {
   const PuzzleTextError tooBig = Refusal(above);
   ExpectError(tooBig, PuzzleTextProblem::kAboveSize, 1, 1);
   EXPECT_EQ(tooBig.expected, 9);
-  EXPECT_EQ(DescribePuzzleTextError(tooBig),
-            "line 1, column 1: 10 is above 9, the largest digit of a 9x9 board");
+  EXPECT_EQ(PuzzleTextErrorReason(tooBig), "10 is above 9, the largest digit of a 9x9 board");
 
   std::string letterIn9 = kTop95;
   letterIn9[80] = 'B';

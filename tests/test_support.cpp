@@ -15,7 +15,7 @@ bool ParsePuzzleLine(const std::string& text, InputData* data, std::string* erro
   bool more = false;
   PuzzleTextError problem;
   if (ReadFirstPuzzle(text, data, &more, &problem)) return true;
-  *error = DescribePuzzleTextError(problem);
+  *error = PuzzleTextErrorReason(problem);
   return false;
 }
 

@@ -59,13 +59,13 @@ bool ReadMore(Input* input, size_t most, std::string* bytes) {
 // then two bytes a clue at most. Past them nothing belongs to the board.
 size_t InputDataBytesNeeded(const std::string& head) {
   size_t at = 0;
-  int logical = 0;
+  size_t logical = 0;
   uint8_t size = 0;
-  for (; logical < 4 && at < head.size() && head[at] != '\x1A'; ++logical) {
+  for (; logical < kInputDataHeaderSize && at < head.size() && head[at] != '\x1A'; ++logical) {
     if (head[at] == '\r' && at + 1 < head.size() && head[at + 1] == '\n') ++at;
     size = static_cast<uint8_t>(head[at++]);
   }
-  if (logical < 4 || !IsGridSize(size)) return at;
+  if (logical < kInputDataHeaderSize || !IsGridSize(size)) return at;
   return std::min(at + 2 * size * size, kMaxInputDataFileSize);
 }
 

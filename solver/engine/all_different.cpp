@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int kMaxCells = 25;
+constexpr int kMaxCells = kMaxGridSize;  // of a unit
 constexpr int kNone = -1;
 
 // A matching of cells to digits: digitOf[cell] is a mask with one bit,

@@ -7,12 +7,13 @@
 #include <cstring>
 
 #include "solver/bits.h"
+#include "solver/grid_size.h"
 
 // Cell index i = y * N + x, so ascending indices are reading order.
 // Mask bit d - 1 stands for digit d; a cell whose mask has one bit is decided.
 template <int N>
 struct GridShape {
-  static constexpr int kBox = N == 9 ? 3 : (N == 16 ? 4 : 5);
+  static constexpr int kBox = BoxSizeFor(N);
   static constexpr int kCells = N * N;
   static constexpr int kUnits = 3 * N;
   static constexpr int kPeers = 3 * (N - 1) - 2 * (kBox - 1);

@@ -40,7 +40,7 @@ struct Race {
   int blockingSize;
   const uint32_t* masks;
   const std::atomic<int32_t>* stopRequested;
-  QueryOutcome secondOutcome;
+  Outcome secondOutcome;
   int64_t secondSteps;
   uint8_t secondWitness[GridShape<N>::kCells];
 };
@@ -114,22 +114,20 @@ bool Outrun(const Learner<N>& s) {
 // Ends the race when `outcome` answers the count and the other side has not
 // answered first.
 template <int N>
-void Claim(Race<N>* r, int side, QueryOutcome outcome) {
-  if (outcome != QueryOutcome::kFound && outcome != QueryOutcome::kNone &&
-      outcome != QueryOutcome::kSeveral) {
+void Claim(Race<N>* r, int side, Outcome outcome) {
+  if (outcome != Outcome::kFound && outcome != Outcome::kNone && outcome != Outcome::kSeveral) {
     return;
   }
   int32_t none = -1;
   if (r->winner.compare_exchange_strong(none, side)) r->over.store(1);
 }
 
-enum class Taken { kToProve, kOnlyOne, kNoRoom };
-
 // The other side's solution is a solution here too: this side takes it as
 // its own, with the clause that excludes it, and goes on to prove there is no
-// other (kToProve), or finds that its facts already leave no other (kOnlyOne).
+// other (false), or ends at once (true) with *outcome: kFound when its facts
+// already leave no other, kOverBudget when the clause finds no room.
 template <int N>
-Taken TakeOthersSolution(Learner<N>* s, uint8_t* witness) {
+bool TakeOthersSolution(Learner<N>* s, uint8_t* witness, Outcome* outcome) {
   const Race<N>& r = *s->race;
   std::memcpy(witness, r.solution, GridShape<N>::kCells);
   Lit blocking[GridShape<N>::kCells];
@@ -140,14 +138,20 @@ Taken TakeOthersSolution(Learner<N>* s, uint8_t* witness) {
     if (!IsFalse(*s, r.blocking[k])) blocking[n++] = r.blocking[k];
   }
   s->proving = true;
-  if (n == 0) return Taken::kOnlyOne;
+  if (n == 0) {
+    *outcome = Outcome::kFound;
+    return true;
+  }
   if (n == 1) {
     Enqueue(s, blocking[0], Pack(Why::kDecision, 0));
   } else {
-    if (!MakeRoom(s, n)) return Taken::kNoRoom;
+    if (!MakeRoom(s, n)) {
+      *outcome = Outcome::kOverBudget;
+      return true;
+    }
     AddClause(s, blocking, n, n, true);
   }
-  return Taken::kToProve;
+  return false;
 }
 
 // This side found `witness`. Unless the other side found one first, it

@@ -88,7 +88,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
   for (int c = 0; c < kCells; ++c) {
     const uint32_t m = s->domain[c];
     if (m == 0) return false;
-    if (IsSingle(m) && !Enqueue(s, Holds(c * N + __builtin_ctz(m)), Pack(Why::kOnlyDigit, 0))) {
+    if (IsSingle(m) && !Enqueue(s, Holds(c * N + LowestIndex(m)), Pack(Why::kOnlyDigit, 0))) {
       return false;
     }
   }
@@ -97,7 +97,7 @@ bool Load(Learner<N>* s, const uint32_t* masks) {
       const uint32_t where = s->places[u][d];
       if (where == 0) return false;
       if (!IsSingle(where)) continue;
-      const int var = tables.units[u][__builtin_ctz(where)] * N + d;
+      const int var = tables.units[u][LowestIndex(where)] * N + d;
       if (s->value[Holds(var)] == kUnset &&
           !Enqueue(s, Holds(var), Pack(Why::kOnlyPlace, static_cast<uint32_t>(u)))) {
         return false;
@@ -158,21 +158,21 @@ struct Effort {
 // `conflictBudget` conflicts in all (0: no limit) or when the clauses fill
 // their room. What it learns holds without the assumption.
 template <int N>
-QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& context,
-                          int64_t conflictBudget, Effort* effort, uint8_t* witness) {
+Outcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& context,
+                     int64_t conflictBudget, Effort* effort, uint8_t* witness) {
   for (;;) {
     if (!Propagate(s)) {
       ++effort->conflicts;
-      if (StopRequested(context) || Outrun(*s)) return QueryOutcome::kStopped;
+      if (StopRequested(context) || Outrun(*s)) return Outcome::kStopped;
       if (conflictBudget > 0 && effort->conflicts > conflictBudget) {
-        return QueryOutcome::kOverBudget;
+        return Outcome::kOverBudget;
       }
       bool full = false;
-      if (!Learn(s, &full)) return full ? QueryOutcome::kOverBudget : QueryOutcome::kNone;
+      if (!Learn(s, &full)) return full ? Outcome::kOverBudget : Outcome::kNone;
       if (s->race != nullptr) {
         TakeShared(s);
         // Count takes the other side's solution and proves it the only one.
-        if (OtherSolved(*s)) return QueryOutcome::kStopped;
+        if (OtherSolved(*s)) return Outcome::kStopped;
         if (s->side == 0 && effort->conflicts == kRaceAfter) StartSecond(s->race);
       }
       continue;
@@ -182,13 +182,13 @@ QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& co
           effort->conflicts + kFirstReduce + kReduceGrowth * (effort->conflicts / kFirstReduce);
       Reduce(s, false);
     }
-    if (StopRequested(context) || Outrun(*s)) return QueryOutcome::kStopped;
+    if (StopRequested(context) || Outrun(*s)) return Outcome::kStopped;
     if (WatchDue(context, effort->conflicts + effort->decisions, &effort->watchAt)) {
       ShowMasks<N>(context, s->domain);
     }
     int var = -1;
     if (s->decisionLevel == 0 && assumption != kNoLit && !IsTrue(*s, assumption)) {
-      if (IsFalse(*s, assumption)) return QueryOutcome::kNone;
+      if (IsFalse(*s, assumption)) return Outcome::kNone;
       var = VarOf(assumption);
     } else {
       var = ChooseVariable(*s);
@@ -197,7 +197,7 @@ QueryOutcome FindSolution(Learner<N>* s, Lit assumption, const EngineContext& co
       for (int c = 0; c < GridShape<N>::kCells; ++c) {
         witness[c] = static_cast<uint8_t>(DigitOf(s->domain[c]));
       }
-      return QueryOutcome::kFound;
+      return Outcome::kFound;
     }
     ++effort->decisions;
     s->levelStart[s->decisionLevel++] = s->trailSize;
@@ -217,16 +217,16 @@ bool Settle(Learner<N>* s, Lit lit) {
 
 // CountToTwo on one learner, alone or on its side of a race.
 template <int N>
-QueryOutcome Count(Learner<N>* s, const uint32_t* masks, const EngineContext& context,
-                   int64_t conflictBudget, uint8_t* witness) {
+Outcome Count(Learner<N>* s, const uint32_t* masks, const EngineContext& context,
+              int64_t conflictBudget, uint8_t* witness) {
   Effort effort;
-  auto finish = [&](QueryOutcome outcome) {
+  auto finish = [&](Outcome outcome) {
     *context.steps += effort.conflicts + effort.decisions;
     return outcome;
   };
   s->taken = 0;
   s->proving = false;
-  if (!Load(s, masks)) return finish(QueryOutcome::kNone);
+  if (!Load(s, masks)) return finish(Outcome::kNone);
   if (s->race != nullptr && s->side == 1) {
     // The second side starts from other choices, not to retrace the first.
     std::mt19937 rng(1);
@@ -236,33 +236,27 @@ QueryOutcome Count(Learner<N>* s, const uint32_t* masks, const EngineContext& co
       s->cellPeak[v / N] = std::max(s->cellPeak[v / N], s->activity[v]);
     }
   }
-  const QueryOutcome first = FindSolution(s, kNoLit, context, conflictBudget, &effort, witness);
-  if (first == QueryOutcome::kStopped && s->race != nullptr && !StopRequested(context) &&
-      !Outrun(*s) && OtherSolved(*s)) {
-    switch (TakeOthersSolution(s, witness)) {
-      case Taken::kOnlyOne:
-        return finish(QueryOutcome::kFound);
-      case Taken::kNoRoom:
-        return finish(QueryOutcome::kOverBudget);
-      case Taken::kToProve:
-        break;
-    }
+  const Outcome first = FindSolution(s, kNoLit, context, conflictBudget, &effort, witness);
+  if (first == Outcome::kStopped && s->race != nullptr && !StopRequested(context) && !Outrun(*s) &&
+      OtherSolved(*s)) {
+    Outcome taken = Outcome::kNone;
+    if (TakeOthersSolution(s, witness, &taken)) return finish(taken);
   } else {
-    if (first != QueryOutcome::kFound || s->decisionLevel == 0) return finish(first);
+    if (first != Outcome::kFound || s->decisionLevel == 0) return finish(first);
     // Published before any clause that relies on excluding it.
-    if (s->race != nullptr && !Publish(s, witness)) return finish(QueryOutcome::kSeveral);
+    if (s->race != nullptr && !Publish(s, witness)) return finish(Outcome::kSeveral);
     s->proving = true;
-    if (!BlockSolution(s)) return finish(QueryOutcome::kOverBudget);
+    if (!BlockSolution(s)) return finish(Outcome::kOverBudget);
   }
   switch (FindSolution(s, kNoLit, context, conflictBudget, &effort, s->scratch)) {
-    case QueryOutcome::kFound:
-      return finish(QueryOutcome::kSeveral);
-    case QueryOutcome::kNone:
-      return finish(QueryOutcome::kFound);
-    case QueryOutcome::kStopped:
-      return finish(QueryOutcome::kStopped);
+    case Outcome::kFound:
+      return finish(Outcome::kSeveral);
+    case Outcome::kNone:
+      return finish(Outcome::kFound);
+    case Outcome::kStopped:
+      return finish(Outcome::kStopped);
     default:
-      return finish(QueryOutcome::kOverBudget);
+      return finish(Outcome::kOverBudget);
   }
 }
 
@@ -284,8 +278,8 @@ void StartSecond(Race<N>* r) {
 // A long count races a second search on another processor, if there is one;
 // the answer is the same whichever side gives it.
 template <int N>
-QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
-                        uint8_t* witness) {
+Outcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                   uint8_t* witness) {
   Learner<N>* first = &learners<N>[0];
   first->race = nullptr;
   if (conflictBudget != 0 || std::thread::hardware_concurrency() < 2) {
@@ -303,9 +297,9 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
   r.published.store(false);
   r.masks = masks;
   r.stopRequested = context.stopRequested;
-  r.secondOutcome = QueryOutcome::kStopped;
+  r.secondOutcome = Outcome::kStopped;
   r.secondSteps = 0;
-  const QueryOutcome outcome = Count(first, masks, context, 0, witness);
+  const Outcome outcome = Count(first, masks, context, 0, witness);
   Claim(&r, 0, outcome);
   if (secondThread<N>.joinable()) {
     // Without an answer of its own (its clauses filled their room) the first
@@ -322,45 +316,45 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
 }
 
 template <int N>
-QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
-                                uint8_t* best) {
+Outcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
+                           uint8_t* best) {
   constexpr int kCells = GridShape<N>::kCells;
   Learner<N>& s = learners<N>[0];
   s.race = nullptr;
   Effort effort;
-  auto finish = [&](QueryOutcome outcome) {
+  auto finish = [&](Outcome outcome) {
     *context.steps += effort.conflicts + effort.decisions;
     return outcome;
   };
   // best lies within the masks and keeps every fact below, so none of these
   // can fail; if one did, the caller's own walk would take over.
-  if (!Load(&s, masks)) return finish(QueryOutcome::kOverBudget);
+  if (!Load(&s, masks)) return finish(Outcome::kOverBudget);
   for (int c = 0; c < from; ++c) {
-    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(QueryOutcome::kOverBudget);
+    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(Outcome::kOverBudget);
   }
   for (int c = from; c < kCells; ++c) {
     Backtrack(&s, 0);
     for (uint32_t smaller = s.domain[c] & (BitOf(best[c]) - 1); smaller != 0;
          smaller &= smaller - 1) {
-      const int var = c * N + __builtin_ctz(smaller);
+      const int var = c * N + LowestIndex(smaller);
       if (IsFalse(s, Holds(var))) continue;
-      const QueryOutcome found = FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
-      if (found == QueryOutcome::kStopped || found == QueryOutcome::kOverBudget) {
+      const Outcome found = FindSolution(&s, Holds(var), context, 0, &effort, s.scratch);
+      if (found == Outcome::kStopped || found == Outcome::kOverBudget) {
         return finish(found);
       }
-      if (found == QueryOutcome::kFound) {
+      if (found == Outcome::kFound) {
         std::copy(s.scratch, s.scratch + kCells, best);
         break;
       }
       // No solution has this digit here, whatever follows.
-      if (!Settle(&s, Fails(var))) return finish(QueryOutcome::kOverBudget);
+      if (!Settle(&s, Fails(var))) return finish(Outcome::kOverBudget);
     }
-    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(QueryOutcome::kOverBudget);
+    if (!Settle(&s, Holds(c * N + best[c] - 1))) return finish(Outcome::kOverBudget);
   }
-  return finish(QueryOutcome::kFound);
+  return finish(Outcome::kFound);
 }
 
-template QueryOutcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
-template QueryOutcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
-template QueryOutcome SmallestCompletion<16>(const uint32_t*, int, const EngineContext&, uint8_t*);
-template QueryOutcome SmallestCompletion<25>(const uint32_t*, int, const EngineContext&, uint8_t*);
+template Outcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template Outcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template Outcome SmallestCompletion<16>(const uint32_t*, int, const EngineContext&, uint8_t*);
+template Outcome SmallestCompletion<25>(const uint32_t*, int, const EngineContext&, uint8_t*);

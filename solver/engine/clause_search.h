@@ -17,8 +17,8 @@
 // of them), kStopped, or kOverBudget after `conflictBudget` contradictions
 // (0: no limit).
 template <int N>
-QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
-                        uint8_t* witness);
+Outcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                   uint8_t* witness);
 
 // Turns `best`, a solution within `masks`, into the smallest solution in
 // reading order that keeps best's digits in the cells before `from`: each
@@ -26,5 +26,5 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
 // or kStopped, or kOverBudget when the clauses fill their room (best is then
 // still a solution within the masks, perhaps a smaller one).
 template <int N>
-QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
-                                uint8_t* best);
+Outcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
+                           uint8_t* best);

@@ -184,7 +184,7 @@ bool Propagate(Learner<N>* s) {
     if (!IsNegative(lit)) {
       const Reason why = Pack(Why::kExcluded, static_cast<uint32_t>(var));
       for (uint32_t rest = s->domain[cell] & ~bit; rest != 0; rest &= rest - 1) {
-        if (!Enqueue(s, Fails(cell * N + __builtin_ctz(rest)), why)) return false;
+        if (!Enqueue(s, Fails(cell * N + LowestIndex(rest)), why)) return false;
       }
       // The digit's other places in the cell's three units; a peer in two of
       // them is ruled out once, its bit gone from the second by then.
@@ -194,7 +194,7 @@ bool Propagate(Learner<N>* s) {
         const uint32_t own = uint32_t{1} << s->links[cell][k].place;
         for (uint32_t rest = s->places[unit][digit] & ~own; rest != 0;
              rest = s->places[unit][digit] & ~own) {
-          if (!Enqueue(s, Fails(cells[__builtin_ctz(rest)] * N + digit), why)) return false;
+          if (!Enqueue(s, Fails(cells[LowestIndex(rest)] * N + digit), why)) return false;
         }
       }
     } else {
@@ -205,7 +205,7 @@ bool Propagate(Learner<N>* s) {
         return false;
       }
       if (IsSingle(left)) {
-        const int only = cell * N + __builtin_ctz(left);
+        const int only = cell * N + LowestIndex(left);
         if (s->value[Holds(only)] == kUnset && !Enqueue(s, Holds(only), Pack(Why::kOnlyDigit, 0))) {
           return false;
         }
@@ -220,7 +220,7 @@ bool Propagate(Learner<N>* s) {
           return false;
         }
         if (IsSingle(where)) {
-          const int only = cells[__builtin_ctz(where)] * N + digit;
+          const int only = cells[LowestIndex(where)] * N + digit;
           if (s->value[Holds(only)] == kUnset &&
               !Enqueue(s, Holds(only), Pack(Why::kOnlyPlace, static_cast<uint32_t>(unit)))) {
             return false;

@@ -12,15 +12,15 @@ constexpr int64_t kOracleBudget = (N == 9 ? 0 : 1) * GridShape<N>::kCells;
 
 // kNone, kFound (one), kSeveral or kStopped.
 template <int N>
-QueryOutcome CountToTwoOf(const uint32_t* masks, const EngineContext& context, GridState<N>* root) {
+Outcome CountToTwoOf(const uint32_t* masks, const EngineContext& context, GridState<N>* root) {
   uint8_t witness[GridShape<N>::kCells];
-  if (!LoadRoot(root, masks)) return QueryOutcome::kNone;
+  if (!LoadRoot(root, masks)) return Outcome::kNone;
   Query one;
   one.onlyOne = true;
   one.nodeBudget = kOracleBudget<N>;
-  QueryOutcome outcome = Solve(*root, one, context, witness);
+  Outcome outcome = Solve(*root, one, context, witness);
   if constexpr (N != 9) {
-    if (outcome == QueryOutcome::kOverBudget) outcome = CountToTwo<N>(masks, context, 0, witness);
+    if (outcome == Outcome::kOverBudget) outcome = CountToTwo<N>(masks, context, 0, witness);
   }
   return outcome;
 }
@@ -29,9 +29,9 @@ template <int N>
 int64_t CountFrom(const uint32_t* masks, int64_t limit, const EngineContext& context) {
   constexpr int kCells = GridShape<N>::kCells;
   GridState<N> root;
-  const QueryOutcome outcome = CountToTwoOf<N>(masks, context, &root);
-  if (outcome == QueryOutcome::kNone || outcome == QueryOutcome::kStopped) return 0;
-  if (outcome == QueryOutcome::kFound) return 1;
+  const Outcome outcome = CountToTwoOf<N>(masks, context, &root);
+  if (outcome == Outcome::kNone || outcome == Outcome::kStopped) return 0;
+  if (outcome == Outcome::kFound) return 1;
   if (limit <= 2) return 2;
   int cell = -1;
   for (int c = 0; c < kCells; ++c) {

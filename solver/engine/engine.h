@@ -29,18 +29,28 @@ struct EngineContext {
   const SearchWatch* watch = nullptr;
 };
 
-enum class LexOutcome { kNone, kFound, kStopped };
+// How a query of the engine ended, the one vocabulary of every search in it:
+//   kNone        no solution within the candidates (and the query's bound);
+//   kFound       a solution, in the query's witness (for a count, the only one);
+//   kSeveral     a second solution where the query asked for one only;
+//   kStopped     the caller's stop request was seen;
+//   kOverBudget  the query's node or conflict budget, or its clause room, ran
+//                out before an answer;
+//   kImproving   over budget in a search for the smallest solution, holding a
+//                witness that may not be the smallest.
+// The lexicographic queries below answer kNone, kFound or kStopped only.
+enum class Outcome { kNone, kFound, kSeveral, kStopped, kOverBudget, kImproving };
 
 // The smallest solution of the candidates `masks` (one per cell in reading
 // order, bit d - 1 for digit d) in reading order, into `solution`.
 template <int N>
-LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context, uint8_t* solution);
+Outcome SmallestSolution(const uint32_t* masks, const EngineContext& context, uint8_t* solution);
 
 // The smallest solution of `masks` that comes after `previous` in reading
 // order, into `solution`.
 template <int N>
-LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
-                        const EngineContext& context, uint8_t* solution);
+Outcome NextSolution(const uint32_t* masks, const uint8_t* previous, const EngineContext& context,
+                     uint8_t* solution);
 
 // The number of solutions within `masks`, counted up to `limit` (at least
 // 1): the answer is min(solutions, limit). For the tools that count and make

@@ -36,8 +36,8 @@ int FirstDifference(const uint8_t* a, const uint8_t* b) {
   return p;
 }
 
-LexOutcome FromQuery(QueryOutcome outcome) {
-  return outcome == QueryOutcome::kStopped ? LexOutcome::kStopped : LexOutcome::kNone;
+Outcome FromQuery(Outcome outcome) {
+  return outcome == Outcome::kStopped ? Outcome::kStopped : Outcome::kNone;
 }
 
 // Nodes a probe may spend; after kProbeTries probes over budget in one walk
@@ -89,8 +89,8 @@ constexpr int64_t kImproveBudget = N == 9 ? 8 * GridShape<N>::kCells : 0;
 // that takes a straight run down the board; where it would have to refute a
 // wrong early digit it soon runs out of budget and the oracle takes over.
 template <int N>
-QueryOutcome Probe(const GridState<N>& from, const Query& bound, const EngineContext& context,
-                   uint8_t* witness) {
+Outcome Probe(const GridState<N>& from, const Query& bound, const EngineContext& context,
+              uint8_t* witness) {
   Query probe = bound;
   probe.preferred = nullptr;
   probe.readingOrder = true;
@@ -104,21 +104,21 @@ QueryOutcome Probe(const GridState<N>& from, const Query& bound, const EngineCon
 // a query bounded below best over all remaining cells ends the walk as soon
 // as best is the smallest, which settles a puzzle with one solution at once.
 template <int N>
-LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& context) {
+Outcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& context) {
   constexpr int kCells = GridShape<N>::kCells;
   if constexpr (N != 9) {
     // A straight run down a sparse board finds its smallest solution at once;
     // otherwise the search that learns clauses asks the cell by cell
     // questions, carrying what each refutation taught it to the next.
-    QueryOutcome outcome = Probe(work->walk, Query(), context, work->other);
-    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-    if (outcome == QueryOutcome::kFound) {
+    Outcome outcome = Probe(work->walk, Query(), context, work->other);
+    if (outcome == Outcome::kStopped) return Outcome::kStopped;
+    if (outcome == Outcome::kFound) {
       TakeWitness(work);
-      return LexOutcome::kFound;
+      return Outcome::kFound;
     }
     outcome = SmallestCompletion<N>(work->walk.cand, from, context, work->best);
-    if (outcome == QueryOutcome::kFound) return LexOutcome::kFound;
-    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
+    if (outcome == Outcome::kFound) return Outcome::kFound;
+    if (outcome == Outcome::kStopped) return Outcome::kStopped;
   }
   GridState<N>& walk = work->walk;
   int c = from;
@@ -131,7 +131,7 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
     // walk is often the proof that best is the smallest, where that order
     // costs more than it saves, so there it only gets a short try.
     walk.lexPos = c;
-    QueryOutcome outcome = QueryOutcome::kOverBudget;
+    Outcome outcome = Outcome::kOverBudget;
     if (c == from) {
       Query near = below;
       near.preferred = work->best;
@@ -139,18 +139,18 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
       outcome = Solve(walk, near, context, work->other);
     }
     if (c > from) below.preferred = work->best;
-    if (outcome == QueryOutcome::kOverBudget) outcome = Solve(walk, below, context, work->other);
-    if (outcome != QueryOutcome::kFound) {
-      return outcome == QueryOutcome::kNone ? LexOutcome::kFound : FromQuery(outcome);
+    if (outcome == Outcome::kOverBudget) outcome = Solve(walk, below, context, work->other);
+    if (outcome != Outcome::kFound) {
+      return outcome == Outcome::kNone ? Outcome::kFound : FromQuery(outcome);
     }
     TakeWitness(work);
     if (probes < kProbeTries) {
       ++probes;
       outcome = Probe(walk, Query(), context, work->other);
-      if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-      if (outcome == QueryOutcome::kFound) {
+      if (outcome == Outcome::kStopped) return Outcome::kStopped;
+      if (outcome == Outcome::kFound) {
         TakeWitness(work);
-        return LexOutcome::kFound;
+        return Outcome::kFound;
       }
     }
     bool improved = false;
@@ -165,8 +165,8 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
         cell.firstCell = c;
         cell.preferred = work->best;
         outcome = Solve(walk, cell, context, work->other);
-        if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-        if (outcome == QueryOutcome::kFound) {
+        if (outcome == Outcome::kStopped) return Outcome::kStopped;
+        if (outcome == Outcome::kFound) {
           TakeWitness(work);
           improved = true;
         }
@@ -176,20 +176,19 @@ LexOutcome CompleteSmallest(LexWork<N>* work, int from, const EngineContext& con
       assert(kept);
       (void)kept;
     }
-    if (c == kCells) return LexOutcome::kFound;
+    if (c == kCells) return Outcome::kFound;
   }
 }
 
 }  // namespace
 
 template <int N>
-LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
-                            uint8_t* solution) {
+Outcome SmallestSolution(const uint32_t* masks, const EngineContext& context, uint8_t* solution) {
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];
   work.other = work.digits[1];
-  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
-  QueryOutcome counted;
+  if (!LoadRoot(&work.walk, masks)) return Outcome::kNone;
+  Outcome counted;
   {
     OnlySolution<N>& only = onlySolution<N>;
     only.known = false;
@@ -198,18 +197,18 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
     one.nodeBudget = kOnlyOneBudget<N>;
     counted = Solve(work.walk, one, context, work.best);
     if constexpr (N != 9) {
-      if (counted == QueryOutcome::kOverBudget) {
+      if (counted == Outcome::kOverBudget) {
         counted = CountToTwo<N>(masks, context, 0, work.best);
       }
     }
-    if (counted == QueryOutcome::kStopped) return LexOutcome::kStopped;
-    if (counted == QueryOutcome::kNone) return LexOutcome::kNone;
-    if (counted == QueryOutcome::kFound) {
+    if (counted == Outcome::kStopped) return Outcome::kStopped;
+    if (counted == Outcome::kNone) return Outcome::kNone;
+    if (counted == Outcome::kFound) {
       only.known = true;
       std::memcpy(only.masks, masks, sizeof only.masks);
       std::memcpy(only.digits, work.best, sizeof only.digits);
       std::memcpy(solution, work.best, GridShape<N>::kCells);
-      return LexOutcome::kFound;
+      return Outcome::kFound;
     }
   }
   // Most puzzles with one solution are settled by one branch-and-bound search;
@@ -217,26 +216,25 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
   Query smallest;
   smallest.improve = true;
   smallest.nodeBudget = kImproveBudget<N>;
-  QueryOutcome outcome = kImproveBudget<N> > 0 ? Solve(work.walk, smallest, context, work.best)
-                                               : QueryOutcome::kOverBudget;
-  if (outcome == QueryOutcome::kFound) {
+  Outcome outcome =
+      kImproveBudget<N> > 0 ? Solve(work.walk, smallest, context, work.best) : Outcome::kOverBudget;
+  if (outcome == Outcome::kFound) {
     std::memcpy(solution, work.best, GridShape<N>::kCells);
-    return LexOutcome::kFound;
+    return Outcome::kFound;
   }
-  if (outcome == QueryOutcome::kOverBudget && counted == QueryOutcome::kSeveral &&
-      kImproveBudget<N> == 0) {
+  if (outcome == Outcome::kOverBudget && counted == Outcome::kSeveral && kImproveBudget<N> == 0) {
     // The search for a second solution found a first: a witness in hand.
-    outcome = QueryOutcome::kFound;
-  } else if (outcome == QueryOutcome::kOverBudget) {
+    outcome = Outcome::kFound;
+  } else if (outcome == Outcome::kOverBudget) {
     Query any;
     any.restarts = true;
     outcome = Solve(work.walk, any, context, work.best);
-  } else if (outcome == QueryOutcome::kImproving) {
-    outcome = QueryOutcome::kFound;
+  } else if (outcome == Outcome::kImproving) {
+    outcome = Outcome::kFound;
   }
-  if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
-  const LexOutcome result = CompleteSmallest(&work, 0, context);
-  if (result == LexOutcome::kFound) std::memcpy(solution, work.best, GridShape<N>::kCells);
+  if (outcome != Outcome::kFound) return FromQuery(outcome);
+  const Outcome result = CompleteSmallest(&work, 0, context);
+  if (result == Outcome::kFound) std::memcpy(solution, work.best, GridShape<N>::kCells);
   return result;
 }
 
@@ -246,27 +244,27 @@ LexOutcome SmallestSolution(const uint32_t* masks, const EngineContext& context,
 // then takes the smallest digit above S's that a solution uses, and the cells
 // behind it the smallest completion.
 template <int N>
-LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
-                        const EngineContext& context, uint8_t* solution) {
+Outcome NextSolution(const uint32_t* masks, const uint8_t* previous, const EngineContext& context,
+                     uint8_t* solution) {
   constexpr int kCells = GridShape<N>::kCells;
   if (IsOnlySolutionOf<N>(masks) && std::memcmp(onlySolution<N>.digits, previous, kCells) == 0) {
-    return LexOutcome::kNone;
+    return Outcome::kNone;
   }
   LexWork<N>& work = lexWork<N>;
   work.best = work.digits[0];
   work.other = work.digits[1];
-  if (!LoadRoot(&work.walk, masks)) return LexOutcome::kNone;
+  if (!LoadRoot(&work.walk, masks)) return Outcome::kNone;
   Query above;
   above.bound = LexBound::kAbove;
   above.boundDigits = previous;
   above.preferred = previous;
-  QueryOutcome outcome = Solve(work.walk, above, context, work.best);
-  if (outcome != QueryOutcome::kFound) return FromQuery(outcome);
+  Outcome outcome = Solve(work.walk, above, context, work.best);
+  if (outcome != Outcome::kFound) return FromQuery(outcome);
   outcome = Probe(work.walk, above, context, work.other);
-  if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-  if (outcome == QueryOutcome::kFound) {
+  if (outcome == Outcome::kStopped) return Outcome::kStopped;
+  if (outcome == Outcome::kFound) {
     std::memcpy(solution, work.other, kCells);
-    return LexOutcome::kFound;
+    return Outcome::kFound;
   }
   int j = FirstDifference<N>(work.best, previous);
   int kept = 0;
@@ -281,8 +279,8 @@ LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
     if (!Assign(&work.probe, j, previous[j])) break;
     work.probe.lexPos = j + 1;
     outcome = Solve(work.probe, above, context, work.other);
-    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-    if (outcome == QueryOutcome::kNone) break;
+    if (outcome == Outcome::kStopped) return Outcome::kStopped;
+    if (outcome == Outcome::kNone) break;
     TakeWitness(&work);
     j = FirstDifference<N>(work.best, previous);
   }
@@ -294,23 +292,20 @@ LexOutcome NextSolution(const uint32_t* masks, const uint8_t* previous,
     cell.restrictMask = between;
     cell.firstCell = j;
     outcome = Solve(work.walk, cell, context, work.other);
-    if (outcome == QueryOutcome::kStopped) return LexOutcome::kStopped;
-    if (outcome == QueryOutcome::kFound) TakeWitness(&work);
+    if (outcome == Outcome::kStopped) return Outcome::kStopped;
+    if (outcome == Outcome::kFound) TakeWitness(&work);
   }
   const bool held = Assign(&work.walk, j, work.best[j]);
   assert(held);
   (void)held;
-  const LexOutcome result = CompleteSmallest(&work, j + 1, context);
-  if (result == LexOutcome::kFound) std::memcpy(solution, work.best, kCells);
+  const Outcome result = CompleteSmallest(&work, j + 1, context);
+  if (result == Outcome::kFound) std::memcpy(solution, work.best, kCells);
   return result;
 }
 
-template LexOutcome SmallestSolution<9>(const uint32_t*, const EngineContext&, uint8_t*);
-template LexOutcome SmallestSolution<16>(const uint32_t*, const EngineContext&, uint8_t*);
-template LexOutcome SmallestSolution<25>(const uint32_t*, const EngineContext&, uint8_t*);
-template LexOutcome NextSolution<9>(const uint32_t*, const uint8_t*, const EngineContext&,
-                                    uint8_t*);
-template LexOutcome NextSolution<16>(const uint32_t*, const uint8_t*, const EngineContext&,
-                                     uint8_t*);
-template LexOutcome NextSolution<25>(const uint32_t*, const uint8_t*, const EngineContext&,
-                                     uint8_t*);
+template Outcome SmallestSolution<9>(const uint32_t*, const EngineContext&, uint8_t*);
+template Outcome SmallestSolution<16>(const uint32_t*, const EngineContext&, uint8_t*);
+template Outcome SmallestSolution<25>(const uint32_t*, const EngineContext&, uint8_t*);
+template Outcome NextSolution<9>(const uint32_t*, const uint8_t*, const EngineContext&, uint8_t*);
+template Outcome NextSolution<16>(const uint32_t*, const uint8_t*, const EngineContext&, uint8_t*);
+template Outcome NextSolution<25>(const uint32_t*, const uint8_t*, const EngineContext&, uint8_t*);

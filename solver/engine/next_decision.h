@@ -34,7 +34,7 @@ int ChooseVariable(const Learner<N>& s) {
     }
     const double* weights = s.activity + c * N;
     double sum = kTiny;
-    for (uint32_t r = m; r != 0; r &= r - 1) sum += weights[__builtin_ctz(r)];
+    for (uint32_t r = m; r != 0; r &= r - 1) sum += weights[LowestIndex(r)];
     if (bestCell < 0 || sum * (bestCount * bestCount) > bestSum * (count * count)) {
       bestCell = c;
       bestSum = sum;
@@ -44,7 +44,7 @@ int ChooseVariable(const Learner<N>& s) {
   constexpr int kCells = GridShape<N>::kCells;
   for (int base = 0; base < kCells; base += 32) {
     const uint32_t open = SeveralBits(s.domain + base, std::min(32, kCells - base), 0);
-    for (uint32_t r = open; r != 0; r &= r - 1) considerCell(base + __builtin_ctz(r));
+    for (uint32_t r = open; r != 0; r &= r - 1) considerCell(base + LowestIndex(r));
   }
   if (bestCell < 0) return -1;
   int bestUnit = -1;
@@ -54,13 +54,13 @@ int ChooseVariable(const Learner<N>& s) {
     // A digit with more places than the best has choices cannot win; the
     // few that may are picked out four at a time.
     for (uint32_t open = SeveralBits(s.places[u], N, bestCount); open != 0; open &= open - 1) {
-      const int d = __builtin_ctz(open);
+      const int d = LowestIndex(open);
       const uint32_t where = s.places[u][d];
       const int count = CountOf(where);
       if (count > bestCount) continue;
       double sum = kTiny;
       for (uint32_t r = where; r != 0; r &= r - 1) {
-        sum += s.activity[cells[__builtin_ctz(r)] * N + d];
+        sum += s.activity[cells[LowestIndex(r)] * N + d];
       }
       if (sum * (bestCount * bestCount) > bestSum * (count * count)) {
         bestUnit = u;
@@ -77,11 +77,11 @@ int ChooseVariable(const Learner<N>& s) {
   if (bestUnit >= 0) {
     const uint16_t* cells = s.tables->units[bestUnit];
     for (uint32_t r = s.places[bestUnit][bestDigit]; r != 0; r &= r - 1) {
-      consider(cells[__builtin_ctz(r)] * N + bestDigit);
+      consider(cells[LowestIndex(r)] * N + bestDigit);
     }
   } else {
     for (uint32_t r = s.domain[bestCell]; r != 0; r &= r - 1) {
-      consider(bestCell * N + __builtin_ctz(r));
+      consider(bestCell * N + LowestIndex(r));
     }
   }
   return var;

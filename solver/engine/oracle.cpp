@@ -1,6 +1,7 @@
 #include "solver/engine/oracle.h"
 
 #include "solver/engine/all_different.h"
+#include "solver/engine/walk.h"
 
 namespace {
 
@@ -8,8 +9,6 @@ namespace {
 // oracle_9x9.cpp). Measured on the puzzle sets: the matching filter pays many
 // times over on these boards at every node, and branching trades candidates
 // against unit weights.
-
-enum class Change { kNone, kSome, kContradiction };
 
 // The work a Settle still has to do. queue: cells decided but not yet taken
 // out of their peers; a cell is queued at most once per Settle (it becomes
@@ -372,17 +371,36 @@ uint32_t ChooseDigit(const GridState<N>& state, const Query& query, int cell) {
   return m & (0u - m);
 }
 
-// The search keeps one settled state per depth: depth d + 1 is depth d with
-// the branch digit decided. A refuted digit is taken out of depth d in place.
+// The generic board for the shared walk (walk.h): cell masks, a digit chosen
+// as its bit.
 template <int N>
-struct SearchStack {
-  GridState<N> states[GridShape<N>::kCells + 1];
-  int32_t branchCell[GridShape<N>::kCells + 1];
-  uint32_t branchBit[GridShape<N>::kCells + 1];
+struct MaskBoard {
+  using State = GridState<N>;
+  using Choice = uint32_t;
+  static int Cell(const State& state, const Query& query) { return ChooseCell(state, query); }
+  static Choice Digit(const State& state, const Query& query, int cell) {
+    return ChooseDigit(state, query, cell);
+  }
+  static bool Descend(State* next, int cell, Choice bit, const Query& query) {
+    next->cand[cell] = bit;
+    return SettleChanged(next, cell, &query);
+  }
+  static bool Refute(State* current, int cell, Choice bit, const Query& query) {
+    current->cand[cell] &= ~bit;
+    return SettleChanged(current, cell, &query);
+  }
+  static void Show(const EngineContext& context, const State& state) {
+    ShowMasks<N>(context, state.cand);
+  }
+  static void Write(const State& state, uint8_t* witness) {
+    for (int c = 0; c < GridShape<N>::kCells; ++c) {
+      witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
+    }
+  }
 };
 
 template <int N>
-SearchStack<N> searchStack;
+WalkStack<MaskBoard<N>, GridShape<N>::kCells + 1> searchStack;
 
 }  // namespace
 
@@ -413,10 +431,9 @@ bool LoadRoot(GridState<N>* state, const uint32_t* masks) {
 }
 
 template <int N>
-QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
-                   uint8_t* witness) {
-  constexpr int kCells = GridShape<N>::kCells;
-  SearchStack<N>& stack = searchStack<N>;
+Outcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
+              uint8_t* witness) {
+  auto& stack = searchStack<N>;
   GridState<N>* states = stack.states;
   NodeClock clock = StartClock(query);
   states[0] = root;
@@ -426,71 +443,21 @@ QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineCon
     for (uint8_t& dirty : pending.matchDirty) dirty = 1;
     if (query.restrictCell >= 0) {
       const uint32_t m = states[0].cand[query.restrictCell] & query.restrictMask;
-      if (m == 0) return QueryOutcome::kNone;
+      if (m == 0) return Outcome::kNone;
       states[0].cand[query.restrictCell] = m;
       MarkChanged(Tables<N>(), query.restrictCell, &pending);
       if (IsSingle(m)) pending.queue[pending.tail++] = static_cast<uint16_t>(query.restrictCell);
     }
     if (!SettleQueue(&states[0], &pending, &query)) {
-      return Finish(clock, context, QueryOutcome::kNone);
+      return Finish(clock, context, Outcome::kNone);
     }
   }
-  // With query.improve the bound tightens to each solution found, so the
-  // last one is the smallest; with query.onlyOne the search goes on past the
-  // first for a second.
-  Query active = query;
-  bool haveWitness = false;
-  int depth = 0;
-  for (;;) {
-    if (RestartDue(&clock)) depth = 0;
-    QueryOutcome end;
-    if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
-    GridState<N>& state = states[depth];
-    if (WatchDue(context, clock.nodes, &clock.watchAt)) ShowMasks<N>(context, state.cand);
-    const int cell = ChooseCell(state, active);
-    if (cell < 0) {
-      if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end, [&] {
-            for (int c = 0; c < kCells; ++c) {
-              witness[c] = static_cast<uint8_t>(DigitOf(state.cand[c]));
-            }
-          })) {
-        return end;
-      }
-      // The branch that led here holds this solution alone.
-      --depth;
-    } else {
-      const uint32_t bit = ChooseDigit(state, active, cell);
-      stack.branchCell[depth] = cell;
-      stack.branchBit[depth] = bit;
-      GridState<N>& next = states[depth + 1];
-      next = state;
-      next.cand[cell] = bit;
-      ++clock.nodes;
-      if (SettleChanged(&next, cell, &active)) {
-        ++depth;
-        continue;
-      }
-    }
-    // The digit is refuted: take it out where it was chosen and settle; when
-    // that fails too, the choice one level up is refuted in turn.
-    for (;;) {
-      GridState<N>& current = states[depth];
-      const int refutedCell = stack.branchCell[depth];
-      current.cand[refutedCell] &= ~stack.branchBit[depth];
-      ++clock.nodes;
-      if (SettleChanged(&current, refutedCell, &active)) break;
-      if (depth == 0) {
-        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
-      }
-      --depth;
-      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
-    }
-  }
+  return Walk(&stack, clock, query, context, witness);
 }
 
 #define CORVANA_ORACLE_INSTANCES(N)                          \
   template bool Assign<N>(GridState<N>*, int, int);          \
   template bool LoadRoot<N>(GridState<N>*, const uint32_t*); \
-  template QueryOutcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
+  template Outcome Solve<N>(const GridState<N>&, const Query&, const EngineContext&, uint8_t*);
 CORVANA_ORACLE_INSTANCES(16)
 CORVANA_ORACLE_INSTANCES(25)

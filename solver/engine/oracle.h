@@ -16,9 +16,9 @@
 // A solution X must compare with `bound` (digits in reading order) like this.
 enum class LexBound { kNone, kBelow, kAbove };
 
-// kImproving: over budget with query.improve, holding a witness that may not
-// be the smallest. kSeveral: query.onlyOne found a second solution.
-enum class QueryOutcome { kNone, kFound, kStopped, kOverBudget, kImproving, kSeveral };
+// What a step of propagation did to the candidates: nothing, removed some, or
+// emptied a cell or a unit.
+enum class Change { kNone, kSome, kContradiction };
 
 struct Query {
   LexBound bound = LexBound::kNone;
@@ -104,8 +104,7 @@ inline bool RestartDue(NodeClock* clock) {
 }
 
 // Ends a query: its nodes count as search steps.
-inline QueryOutcome Finish(const NodeClock& clock, const EngineContext& context,
-                           QueryOutcome outcome) {
+inline Outcome Finish(const NodeClock& clock, const EngineContext& context, Outcome outcome) {
   *context.steps += clock.nodes;
   return outcome;
 }
@@ -118,14 +117,13 @@ inline bool StopRequested(const EngineContext& context) {
 // *outcome then says how. `improving`: a witness from an improving query is
 // in hand.
 inline bool MustEnd(const NodeClock& clock, const Query& query, const EngineContext& context,
-                    bool improving, QueryOutcome* outcome) {
+                    bool improving, Outcome* outcome) {
   if (StopRequested(context)) {
-    *outcome = Finish(clock, context, QueryOutcome::kStopped);
+    *outcome = Finish(clock, context, Outcome::kStopped);
     return true;
   }
   if (query.nodeBudget > 0 && clock.nodes > query.nodeBudget) {
-    *outcome =
-        Finish(clock, context, improving ? QueryOutcome::kImproving : QueryOutcome::kOverBudget);
+    *outcome = Finish(clock, context, improving ? Outcome::kImproving : Outcome::kOverBudget);
     return true;
   }
   return false;
@@ -136,15 +134,15 @@ inline bool MustEnd(const NodeClock& clock, const Query& query, const EngineCont
 // bound tightened to this one), `write` having put the digits in `witness`.
 template <typename WriteWitness>
 bool EndsAtSolution(const NodeClock& clock, const Query& query, const EngineContext& context,
-                    int depth, uint8_t* witness, bool* haveWitness, Query* active,
-                    QueryOutcome* outcome, WriteWitness write) {
+                    int depth, uint8_t* witness, bool* haveWitness, Query* active, Outcome* outcome,
+                    WriteWitness write) {
   if (query.onlyOne && *haveWitness) {
-    *outcome = Finish(clock, context, QueryOutcome::kSeveral);
+    *outcome = Finish(clock, context, Outcome::kSeveral);
     return true;
   }
   write();
   if (!(query.improve || query.onlyOne) || depth == 0) {
-    *outcome = Finish(clock, context, QueryOutcome::kFound);
+    *outcome = Finish(clock, context, Outcome::kFound);
     return true;
   }
   *haveWitness = true;
@@ -158,13 +156,13 @@ bool EndsAtSolution(const NodeClock& clock, const Query& query, const EngineCont
 // Searches the solutions of a settled `root` under `query`. On kFound,
 // witness holds one in reading order.
 template <int N>
-QueryOutcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
-                   uint8_t* witness);
+Outcome Solve(const GridState<N>& root, const Query& query, const EngineContext& context,
+              uint8_t* witness);
 // On 9x9 all three run on digit bitboards (oracle_9x9.cpp).
 template <>
 bool Assign<9>(GridState<9>* state, int cell, int digit);
 template <>
 bool LoadRoot<9>(GridState<9>* state, const uint32_t* masks);
 template <>
-QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
-                      uint8_t* witness);
+Outcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
+                 uint8_t* witness);

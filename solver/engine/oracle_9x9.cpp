@@ -1,11 +1,12 @@
 // The oracle's queries (oracle.h) on a 9x9 board, answered on the digit
 // bitboards of settle_9x9.h. The walk keeps its state as cell masks
 // (GridState<9>); each call converts them and gives back masks or a witness
-// in reading order. The answers are those of the generic oracle, which the
-// larger boards use; only the nodes and their cost differ.
+// in reading order. The walk itself is the generic oracle's (walk.h), so the
+// answers are those the larger boards get; only the nodes and their cost differ.
 #include <cstring>
 
 #include "solver/engine/settle_9x9.h"
+#include "solver/engine/walk.h"
 
 namespace {
 
@@ -90,16 +91,6 @@ uint32_t Decide(Board9* s, int cell, int d) {
   return changed;
 }
 
-// As in oracle.cpp: one settled board per depth, depth d + 1 being depth d
-// with the branch digit placed; a refuted digit leaves depth d in place.
-struct Stack9 {
-  Board9 states[82];
-  int32_t branchCell[82];
-  int32_t branchDigit[82];
-};
-
-Stack9 stack9;
-
 // From cell masks (bit d - 1 for digit d); every cell open.
 void FromMasks(const uint32_t* cand, Board9* s) {
   for (auto& digit : s->places) digit[0] = digit[1] = digit[2] = digit[3] = 0;
@@ -127,6 +118,41 @@ void ToMasks(const Board9& s, uint32_t* cand) {
 }
 
 Board9 scratch9;
+
+// The 9x9 board for the shared walk (walk.h): digit bitboards, a digit chosen
+// as its index 0..8.
+struct BitBoard9 {
+  using State = Board9;
+  using Choice = int32_t;
+  static int Cell(const State& s, const Query& query) { return ChooseCell(s, query); }
+  static Choice Digit(const State& s, const Query& query, int cell) {
+    return ChooseDigit(s, query, cell);
+  }
+  static bool Descend(State* next, int cell, Choice digit, const Query& query) {
+    const uint32_t lost = Decide(next, cell, digit);
+    PlaceLone9(next, cell, digit);
+    return Settle9(next, lost | uint32_t{1} << digit, &query);
+  }
+  static bool Refute(State* current, int cell, Choice digit, const Query& query) {
+    const uint32_t bit = uint32_t{1} << (cell % 27);
+    current->places[digit][cell / 27] &= ~bit;
+    uint32_t dirty = uint32_t{1} << digit;
+    const uint32_t left = CellDigits(*current, cell / 27, bit);
+    if (left != 0 && IsSingle(left)) {
+      PlaceLone9(current, cell, LowestBit(left));
+      dirty |= left;
+    }
+    return Settle9(current, dirty, &query);
+  }
+  static void Show(const EngineContext& context, const State& s) {
+    uint32_t cand[81];
+    ToMasks(s, cand);
+    ShowMasks<9>(context, cand);
+  }
+  static void Write(const State& s, uint8_t* witness) { ToWitness(s, witness); }
+};
+
+WalkStack<BitBoard9, 82> stack9;
 
 // The root LoadRoot last settled, and its cell masks: a query without a
 // bound or a restricted cell on those masks starts from it, since settling
@@ -171,8 +197,8 @@ bool LoadRoot<9>(GridState<9>* state, const uint32_t* masks) {
 }
 
 template <>
-QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
-                      uint8_t* witness) {
+Outcome Solve<9>(const GridState<9>& root, const Query& query, const EngineContext& context,
+                 uint8_t* witness) {
   Board9* states = stack9.states;
   NodeClock clock = StartClock(query);
   if (query.bound == LexBound::kNone && query.restrictCell < 0 && settledKnown &&
@@ -184,7 +210,7 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
     states[0].lexPos = root.lexPos;
     if (query.restrictCell >= 0) {
       const uint32_t m = root.cand[query.restrictCell] & query.restrictMask;
-      if (m == 0) return QueryOutcome::kNone;
+      if (m == 0) return Outcome::kNone;
       uint32_t gone = root.cand[query.restrictCell] & ~m;
       for (; gone != 0; gone &= gone - 1) {
         states[0].places[LowestBit(gone)][query.restrictCell / 27] &=
@@ -192,68 +218,8 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
       }
     }
     if (!Settle9(&states[0], kAllDigits9, &query)) {
-      return Finish(clock, context, QueryOutcome::kNone);
+      return Finish(clock, context, Outcome::kNone);
     }
   }
-  // With query.improve the bound tightens to each solution found, so the
-  // last one is the smallest; with query.onlyOne the search goes on past the
-  // first for a second.
-  Query active = query;
-  bool haveWitness = false;
-  int depth = 0;
-  for (;;) {
-    if (RestartDue(&clock)) depth = 0;
-    QueryOutcome end;
-    if (MustEnd(clock, query, context, haveWitness && query.improve, &end)) return end;
-    Board9& state = states[depth];
-    if (WatchDue(context, clock.nodes, &clock.watchAt)) {
-      uint32_t cand[81];
-      ToMasks(state, cand);
-      ShowMasks<9>(context, cand);
-    }
-    const int cell = ChooseCell(state, active);
-    if (cell < 0) {
-      if (EndsAtSolution(clock, query, context, depth, witness, &haveWitness, &active, &end,
-                         [&] { ToWitness(state, witness); })) {
-        return end;
-      }
-      // The branch that led here holds this solution alone.
-      --depth;
-    } else {
-      const int digit = ChooseDigit(state, active, cell);
-      stack9.branchCell[depth] = cell;
-      stack9.branchDigit[depth] = digit;
-      Board9& next = states[depth + 1];
-      next = state;
-      ++clock.nodes;
-      const uint32_t lost = Decide(&next, cell, digit);
-      PlaceLone9(&next, cell, digit);
-      if (Settle9(&next, lost | uint32_t{1} << digit, &active)) {
-        ++depth;
-        continue;
-      }
-    }
-    // The digit is refuted: take it out where it was chosen and settle; when
-    // that fails too, the choice one level up is refuted in turn.
-    for (;;) {
-      Board9& current = states[depth];
-      const int refuted = stack9.branchCell[depth];
-      const int digit = stack9.branchDigit[depth];
-      const uint32_t bit = uint32_t{1} << (refuted % 27);
-      current.places[digit][refuted / 27] &= ~bit;
-      ++clock.nodes;
-      uint32_t dirty = uint32_t{1} << digit;
-      const uint32_t left = CellDigits(current, refuted / 27, bit);
-      if (left != 0 && IsSingle(left)) {
-        PlaceLone9(&current, refuted, LowestBit(left));
-        dirty |= left;
-      }
-      if (Settle9(&current, dirty, &active)) break;
-      if (depth == 0) {
-        return Finish(clock, context, haveWitness ? QueryOutcome::kFound : QueryOutcome::kNone);
-      }
-      --depth;
-      if (StopRequested(context)) return Finish(clock, context, QueryOutcome::kStopped);
-    }
-  }
+  return Walk(&stack9, clock, query, context, witness);
 }

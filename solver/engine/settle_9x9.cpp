@@ -207,11 +207,10 @@ bool FilterSegments(const Tables9& t, uint32_t* w) {
 }
 
 // Keeps X below (or above) the bound: the first cell from lexPos on that is
-// not the bound's digit may not pass it. 1 when it cut, 0 when not, -1 on a
-// contradiction.
-int KeepBound(Board9* s, const Query& query, uint32_t* dirty) {
+// not the bound's digit may not pass it.
+Change KeepBound(Board9* s, const Query& query, uint32_t* dirty) {
   const bool below = query.bound == LexBound::kBelow;
-  int change = 0;
+  Change change = Change::kNone;
   int p = s->lexPos;
   for (; p < 81; ++p) {
     const int b = p / 27;
@@ -219,7 +218,7 @@ int KeepBound(Board9* s, const Query& query, uint32_t* dirty) {
     const uint32_t digit = uint32_t{1} << (query.boundDigits[p] - 1);
     const uint32_t m = CellDigits(*s, b, bit);
     const uint32_t cut = m & (below ? (digit | (digit - 1)) : ~(digit - 1));
-    if (cut == 0) return -1;
+    if (cut == 0) return Change::kContradiction;
     if (cut != m) {
       uint32_t gone = m & ~cut;
       *dirty |= gone;
@@ -227,13 +226,13 @@ int KeepBound(Board9* s, const Query& query, uint32_t* dirty) {
         s->places[LowestBit(gone)][b] &= ~bit;
         gone &= gone - 1;
       }
-      change = 1;
+      change = Change::kSome;
     }
     if (cut != digit) break;
   }
   s->lexPos = p;
   // Equal in every cell is not strictly below or above.
-  if (p == 81) return -1;
+  if (p == 81) return Change::kContradiction;
   return change;
 }
 
@@ -345,11 +344,11 @@ bool Settle9(Board9* s, uint32_t dirty, const Query* query) {
     unchecked |= changed;
     if (changed != 0) continue;
     if (bounded) {
-      const int cut = KeepBound(s, *query, &changed);
-      if (cut < 0) return false;
+      const Change cut = KeepBound(s, *query, &changed);
+      if (cut == Change::kContradiction) return false;
       unchecked |= changed;
       unfiltered |= changed;
-      if (cut > 0) continue;
+      if (cut == Change::kSome) continue;
     }
     return true;
   }

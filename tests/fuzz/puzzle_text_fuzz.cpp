@@ -62,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const bool read = ReadFirstPuzzle(text, &data, &more, &error);
   Check(read == (!first && firstPuzzle.valid));
   if (read) Check(SameBoard(data, firstPuzzle.data));
-  if (!read) Check(!DescribePuzzleTextError(error).empty());
+  if (!read) Check(!PuzzleTextErrorReason(error).empty());
   return 0;
 }
