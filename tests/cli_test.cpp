@@ -8,6 +8,7 @@
 
 #include "file/input_data.h"
 #include "file/puzzle_text.h"
+#include "tests/solution_counter.h"
 #include "tools/puzzle_input.h"
 
 namespace {
@@ -337,5 +338,81 @@ TEST(CliTest, CountsSolutionsUpToTheLimit) {
     if (c.status == 2) {
       EXPECT_NE(run.err.find("corvana-solve:"), std::string::npos);
     }
+  }
+}
+
+// --generate's puzzles read back and checked by the tests' own counter
+// (tests/solution_counter.h), not the engine: one solution each; with --minimal
+// no clue (with --symmetric no pair of clues) can go without letting a second
+// one in; with --symmetric the clues keep their places under a half turn. The
+// same seed makes the same puzzles again.
+TEST(CliTest, GeneratesUniquePuzzlesAsAsked) {
+  struct Case {
+    std::string arguments;
+    int size, count;
+    bool minimal, symmetric;
+  } cases[] = {
+      {"--generate 30 --size 9 --seed 1", 9, 30, false, false},
+      {"--generate 30 --size 9 --seed 2 --minimal", 9, 30, true, false},
+      {"--generate 10 --size 9 --seed 3 --minimal --symmetric", 9, 10, true, true},
+      {"--generate 3 --size 16 --seed 4", 16, 3, false, false},
+      {"--generate 1 --size 16 --seed 6 --minimal --symmetric", 16, 1, true, true},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Solve(c.arguments);
+    ASSERT_EQ(run.status, 0) << c.arguments << run.err;
+    EXPECT_EQ(Solve(c.arguments).out, run.out) << c.arguments;
+    PuzzleTextCursor cursor;
+    TextPuzzle read;
+    int puzzles = 0;
+    for (; NextTextPuzzle(run.out, &cursor, &read); ++puzzles) {
+      ASSERT_TRUE(read.valid && read.data.gridSize == c.size) << c.arguments << run.out;
+      const int n = c.size;
+      std::vector<int> clues(n * n);
+      for (int i = 0; i < n * n; ++i) clues[i] = read.data.given[i % n][i / n];
+      EXPECT_EQ(read.line, puzzles + 1) << "one puzzle a line";
+      solution_counter::Counter counter(n);
+      EXPECT_EQ(counter.Count(clues, 2), 1) << c.arguments;
+      for (int i = 0; i < n * n; ++i) {
+        const int partner = n * n - 1 - i;
+        if (c.symmetric) {
+          EXPECT_EQ(clues[i] != 0, clues[partner] != 0) << c.arguments;
+        }
+        if (!c.minimal || clues[i] == 0) continue;
+        // A second solution differs from the first in the clue's cell, or
+        // agrees there and differs in its partner's.
+        std::vector<int> fewer = clues;
+        fewer[i] = 0;
+        int others = counter.Count(fewer, 1, i, clues[i]);
+        if (c.symmetric && others == 0 && partner != i) {
+          fewer[partner] = 0;
+          others = counter.Count(fewer, 1, partner, clues[partner]);
+        }
+        EXPECT_EQ(others, 1) << c.arguments << ": clue " << i << " can go";
+      }
+    }
+    EXPECT_EQ(puzzles, c.count) << c.arguments;
+  }
+}
+
+// Arguments --generate cannot run with stop it at once with a message.
+TEST(CliTest, RefusesBadGenerateArguments) {
+  const char* const cases[] = {
+      "--generate 3 --size 10",
+      "--generate 0 --size 9",
+      "--generate 99999999 --size 9",
+      "--generate --size 9",
+      "--generate 3",
+      "--generate 3 --size",
+      "--size 9",
+      "--generate 3 --size 9 --seed x",
+      "--generate 3 --size 9 --count",
+      "--generate 3 --size 9 file.txt",
+  };
+  for (const char* arguments : cases) {
+    const CliRun run = Solve(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+    EXPECT_EQ(run.err.rfind("corvana-solve: ", 0), 0u) << arguments << ": " << run.err;
   }
 }

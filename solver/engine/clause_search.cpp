@@ -322,6 +322,19 @@ QueryOutcome CountToTwo(const uint32_t* masks, const EngineContext& context, int
 }
 
 template <int N>
+QueryOutcome FindAny(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                     uint8_t* witness) {
+  Learner<N>& s = learners<N>[0];
+  s.race = nullptr;
+  Effort effort;
+  QueryOutcome outcome = QueryOutcome::kNone;
+  if (Load(&s, masks))
+    outcome = FindSolution(&s, kNoLit, context, conflictBudget, &effort, witness);
+  *context.steps += effort.conflicts + effort.decisions;
+  return outcome;
+}
+
+template <int N>
 QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext& context,
                                 uint8_t* best) {
   constexpr int kCells = GridShape<N>::kCells;
@@ -362,5 +375,7 @@ QueryOutcome SmallestCompletion(const uint32_t* masks, int from, const EngineCon
 
 template QueryOutcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
 template QueryOutcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template QueryOutcome FindAny<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template QueryOutcome FindAny<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
 template QueryOutcome SmallestCompletion<16>(const uint32_t*, int, const EngineContext&, uint8_t*);
 template QueryOutcome SmallestCompletion<25>(const uint32_t*, int, const EngineContext&, uint8_t*);
