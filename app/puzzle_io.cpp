@@ -79,6 +79,10 @@ std::string ReasonText(const PuzzleTextError& error) {
     case PuzzleTextProblem::kRowLength:
       why = Format("この行のマスは %d 個で、上の行は %d 個です。", error.count, n);
       break;
+    case PuzzleTextProblem::kLineTooLong:
+      why = Format("この行は %d バイトを超えています。盤面の行はそれほど長くなりません。",
+                   static_cast<int>(kLongestPuzzleLine));
+      break;
     case PuzzleTextProblem::kCellCount:
       why = Format("ここからのパズルのマスは %d 個です。\n盤面は 81、256、625 マスです。",
                    error.count);

@@ -94,3 +94,25 @@ if(TARGET gtest)
       PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
   endif()
 endif()
+
+# The random user: a program of its own that starts the real Corvana.exe and
+# drives it with seeded random keys, clicks, menus and clipboard texts. It
+# needs the display to itself, so it runs alone.
+add_executable(corvana_random_user
+  tests/win/random_user/random_user.cpp
+  tests/win/random_user/session.cpp
+  tests/win/random_user/texts.cpp
+)
+target_include_directories(corvana_random_user PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(corvana_random_user PRIVATE
+  CORVANA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
+target_link_options(corvana_random_user PRIVATE -static)
+set_target_properties(corvana_random_user PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_dependencies(corvana_random_user Corvana)
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME RandomUser
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/win/random_user/run.sh
+      ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:corvana_random_user>
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(RandomUser PROPERTIES RUN_SERIAL TRUE TIMEOUT 600 SKIP_RETURN_CODE 77)
+endif()

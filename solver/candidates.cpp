@@ -1,5 +1,7 @@
 #include "solver/candidates.h"
 
+#include <cstring>
+
 #include "solver/geometry.h"
 
 CandidateTable candidates;
@@ -8,19 +10,30 @@ namespace {
 
 uint32_t Bit(int i) { return uint32_t{1} << i; }
 
-// Box numbers and places for the current size; cheap, so done on every read.
+// Box numbers and places for the current size.
 void MapBoxes() {
   const int n = board.gridSize;
   const int nb = board.boxSize;
+  if (candidates.mappedSize == n) return;
+  candidates.mappedSize = n;
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
       candidates.boxOf[x][y] = static_cast<uint8_t>(y / nb * nb + x / nb);
       candidates.slotOf[x][y] = static_cast<uint8_t>(y % nb * nb + x % nb);
     }
   }
+  for (int v = 1; v <= n; ++v) {
+    for (int k = 0; k < n; ++k) {
+      for (int kind = 0; kind < kUnitKinds; ++kind) {
+        candidates.ruleDigit[UnitRuleIndex(v, k, kind)] = static_cast<uint8_t>(v);
+        candidates.ruleUnit[UnitRuleIndex(v, k, kind)] = static_cast<uint8_t>(k);
+      }
+    }
+  }
 }
 
-// Everything but candidateMask follows from candidateMask and fixed.
+// Everything but candidateMask follows from candidateMask and fixed. Every
+// unit rule has its masks to read afresh.
 void DeriveFromMasks() {
   const int n = board.gridSize;
   for (int i = 0; i < n; ++i) {
@@ -34,22 +47,37 @@ void DeriveFromMasks() {
     ++candidates.rowChanges[i];
     ++candidates.columnChanges[i];
   }
+  for (uint64_t& word : candidates.unitChanged) word = ~uint64_t{0};
   for (int x = 0; x < n; ++x) {
     for (int y = 0; y < n; ++y) {
       if (board.fixed[x][y] != 0) {
         ++candidates.rowFilled[y];
         ++candidates.columnFilled[x];
       }
-      const uint32_t mask = candidates.candidateMask[x][y];
-      for (int v = 1; v <= n; ++v) {
-        if ((mask & Bit(v - 1)) == 0) continue;
+      const uint32_t box = candidates.boxOf[x][y];
+      const uint32_t slot = Bit(candidates.slotOf[x][y]);
+      for (uint32_t mask = candidates.candidateMask[x][y]; mask != 0; mask &= mask - 1) {
+        const int v = __builtin_ctz(mask) + 1;
         candidates.rowPlaces[y][v] |= Bit(x);
         candidates.columnPlaces[x][v] |= Bit(y);
-        candidates.boxPlaces[candidates.boxOf[x][y]][v] |= Bit(candidates.slotOf[x][y]);
+        candidates.boxPlaces[box][v] |= slot;
       }
     }
   }
 }
+
+void MarkChanged(int index) { candidates.unitChanged[index >> 6] |= uint64_t{1} << (index & 63); }
+
+// flagsOfByte[b][i]: the flag of digit 8j + i + 1 in a mask whose byte j is b.
+struct FlagTable {
+  int32_t flags[256][8];
+  FlagTable() {
+    for (int b = 0; b < 256; ++b) {
+      for (int i = 0; i < 8; ++i) flags[b][i] = ((b >> i) & 1) ^ 1;
+    }
+  }
+};
+const FlagTable flagsOfByte;
 
 }  // namespace
 
@@ -90,23 +118,51 @@ void InitCandidates() {
       const uint32_t taken = inRow[y] | inColumn[x] | inBox[candidates.boxOf[x][y]];
       const uint32_t mask = board.fixed[x][y] != 0 ? 0 : all & ~taken;
       candidates.candidateMask[x][y] = mask;
-      for (int v = 1; v <= n; ++v) board.eliminated[x][y][v] = (mask & Bit(v - 1)) == 0;
     }
   }
+  if (!candidates.flagsDeferred) WriteEliminatedFromMasks();
   DeriveFromMasks();
 }
 
-void RuleOut(int x, int y, int v) {
-  board.eliminated[x][y][v] = 1;
+void WriteEliminatedFromMasks() {
+  const int n = board.gridSize;
+  for (int x = 0; x < n; ++x) {
+    for (int y = 0; y < n; ++y) {
+      const uint32_t mask = candidates.candidateMask[x][y];
+      int32_t* flags = board.eliminated[x][y] + 1;
+      int v = 0;
+      for (; v + 8 <= n; v += 8) {
+        std::memcpy(flags + v, flagsOfByte.flags[(mask >> v) & 0xFF], sizeof flagsOfByte.flags[0]);
+      }
+      for (; v < n; ++v) flags[v] = ((mask >> v) & 1) ^ 1;
+    }
+  }
+}
+
+namespace {
+
+// RuleOut's body, written into PlaceDigit's loops as well: a placement takes
+// some twenty candidates.
+inline __attribute__((always_inline)) void TakeCandidate(int x, int y, int v) {
+  if (!candidates.flagsDeferred) board.eliminated[x][y][v] = 1;
   uint32_t& mask = candidates.candidateMask[x][y];
   if ((mask & Bit(v - 1)) == 0) return;
   mask &= ~Bit(v - 1);
+  const int box = candidates.boxOf[x][y];
   candidates.rowPlaces[y][v] &= ~Bit(x);
   candidates.columnPlaces[x][v] &= ~Bit(y);
-  candidates.boxPlaces[candidates.boxOf[x][y]][v] &= ~Bit(candidates.slotOf[x][y]);
+  candidates.boxPlaces[box][v] &= ~Bit(candidates.slotOf[x][y]);
   ++candidates.rowChanges[y];
   ++candidates.columnChanges[x];
+  const int digitRules = UnitRuleIndex(v, 0, 0);
+  MarkChanged(digitRules + box * kUnitKinds);
+  MarkChanged(digitRules + y * kUnitKinds + 1);
+  MarkChanged(digitRules + x * kUnitKinds + 2);
 }
+
+}  // namespace
+
+void RuleOut(int x, int y, int v) { TakeCandidate(x, y, v); }
 
 bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   board.fixed[x][y] = v;
@@ -118,18 +174,18 @@ bool PlaceDigit(WindowHandle window, int x, int y, int v) {
   // Ruling a digit out where it is already out changes nothing, so only the
   // places that still hold v, and the cell's own candidates, are visited.
   for (uint32_t places = candidates.rowPlaces[y][v]; places != 0; places &= places - 1) {
-    RuleOut(__builtin_ctz(places), y, v);
+    TakeCandidate(__builtin_ctz(places), y, v);
   }
   for (uint32_t places = candidates.columnPlaces[x][v]; places != 0; places &= places - 1) {
-    RuleOut(x, __builtin_ctz(places), v);
+    TakeCandidate(x, __builtin_ctz(places), v);
   }
   const int box = candidates.boxOf[x][y];
   for (uint32_t places = candidates.boxPlaces[box][v]; places != 0; places &= places - 1) {
     const CellPos peer = BoxPeer(x, y, __builtin_ctz(places));
-    RuleOut(peer.x, peer.y, v);
+    TakeCandidate(peer.x, peer.y, v);
   }
   for (uint32_t own = candidates.candidateMask[x][y]; own != 0; own &= own - 1) {
-    RuleOut(x, y, __builtin_ctz(own) + 1);
+    TakeCandidate(x, y, __builtin_ctz(own) + 1);
   }
   if (board.showProgress.load() != 0) DrawCell(window, x, y);
   return true;

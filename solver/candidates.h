@@ -14,10 +14,19 @@
 //     reading-order walk;
 //   rowFilled[y], columnFilled[x]: how many cells of the line are fixed;
 //   rowChanges[y], columnChanges[x]: bumped whenever a cell of the line loses
-//     a candidate or is fixed, so a rule can tell that a line is as it was.
+//     a candidate or is fixed, so a rule can tell that a line is as it was;
+//   unitChanged: one bit per (digit, unit) place mask, set when the mask
+//     loses a place; bit UnitRuleIndex(v, k, kind), kinds box, row, column.
+//     Propagation clears a bit when it reads the mask.
 // The rules keep the table in step through InitCandidates, PlaceDigit and
 // RuleOut; code that writes eliminated or fixed directly calls
-// ReadCandidateTable afterwards.
+// ReadCandidateTable afterwards. While flagsDeferred is set, those calls keep
+// only the masks, and board.eliminated waits for WriteEliminatedFromMasks:
+// propagation sets thousands of flags that a mask records as well.
+constexpr int kUnitKinds = 3;  // box, row, column, in the order a pass takes them
+constexpr int kUnitRules = kMaxGridSize * kMaxGridSize * kUnitKinds;
+constexpr int kUnitRuleWords = (kUnitRules + 63) / 64;
+
 struct CandidateTable {
   uint32_t candidateMask[kMaxGridSize][kMaxGridSize];
   uint32_t rowPlaces[kMaxGridSize][kMaxGridSize + 1];
@@ -30,7 +39,19 @@ struct CandidateTable {
   // Box number and place in the box's walk of each cell, for the current size.
   uint8_t boxOf[kMaxGridSize][kMaxGridSize];
   uint8_t slotOf[kMaxGridSize][kMaxGridSize];
+  int32_t mappedSize;
+  uint64_t unitChanged[kUnitRuleWords];
+  // Digit and unit of each unit rule by its index, for the current size.
+  uint8_t ruleDigit[kUnitRules];
+  uint8_t ruleUnit[kUnitRules];
+  bool flagsDeferred;
 };
+
+// Where the rule of kind (0 box, 1 row, 2 column) for digit v in unit k
+// stands in a pass: digits outside, units inside, the three kinds innermost.
+inline int UnitRuleIndex(int v, int k, int kind) {
+  return ((v - 1) * board.gridSize + k) * kUnitKinds + kind;
+}
 
 extern CandidateTable candidates;
 
@@ -48,3 +69,6 @@ void RuleOut(int x, int y, int v);
 
 // Re-reads the mirror from board.eliminated and board.fixed.
 void ReadCandidateTable();
+
+// Sets board.eliminated from the masks, as the deferred calls would have.
+void WriteEliminatedFromMasks();

@@ -4,5 +4,8 @@
 #pragma once
 
 void CellSubsetCheck(int x, int y);
+// CellSubsetCheck on every cell in reading order, as one pass of Propagate
+// runs it.
+void SubsetPass();
 void RowSubsetElimination(int x, int y, int s);
 void ColumnSubsetElimination(int x, int y, int s);

@@ -341,6 +341,65 @@ TEST(CliTest, CountsSolutionsUpToTheLimit) {
   }
 }
 
+// The grade of known puzzles, one of each grade and size the shared sets
+// hold (tests/data/grades.txt): a human-rated 16x16 and 25x25 set spreads over
+// the grades, the forum's hardest and "44 hardest 16x16" land at the top, the
+// last cut short at the search's cap; clashing clues and a board with two
+// solutions are no puzzle. The figures are whole numbers of a fixed walk, so
+// they are the same on every build.
+TEST(CliTest, RatesKnownPuzzles) {
+  const CliRun run = Solve("--rate " + std::string(CORVANA_TEST_DATA) + "/grades.txt -",
+                           "11" + std::string(79, '.') + "\n" + kTwoSolutions + "\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "easy 106\nmedium 208\nhard 308\nfiendish 1099 (54 decisions, 45 backtracks)\n"
+            "diabolical 2091 (549 decisions, 542 backtracks)\n"
+            "easy 120\nmedium 208\nhard 307\nfiendish 1016 (10 decisions, 6 backtracks)\n"
+            "diabolical 1310 (160 decisions, 150 backtracks)\n"
+            "diabolical 101000+ (50014 decisions, 49990 backtracks)\n"
+            "easy 101\nmedium 224\nhard 325\nfiendish 1056 (32 decisions, 24 backtracks)\n"
+            "diabolical 2195 (604 decisions, 591 backtracks)\n"
+            "none\nseveral\n");
+}
+
+// The maker's command line, right and wrong: one mode at a time, every
+// mistake a message and code 2 with nothing on standard output.
+TEST(CliTest, MakerOptionsAndTheirMistakes) {
+  const std::string unique17 =
+      "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......\n";
+  const struct {
+    std::string arguments, err;
+  } kCases[] = {
+      {"--rate --frobnicate", "corvana-solve: unknown option '--frobnicate'"},
+      {"--explain --rate",
+       "corvana-solve: --count, --rate, --explain and --generate go one at a time"},
+      {"--count 3 --explain",
+       "corvana-solve: --count, --rate, --explain and --generate go one at a time"},
+      {"--count=0", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
+      {"--rate --count=x", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
+      {"--generate 3 --size 10", "corvana-solve: --generate needs --size 9, 16 or 25"},
+      {"--generate 3", "corvana-solve: --generate needs --size 9, 16 or 25"},
+      {"--generate 0 --size 9", "corvana-solve: --generate takes a COUNT from 1 to 1000000"},
+      {"--generate 99999999 --size 9", "corvana-solve: --generate takes a COUNT from 1 to 1000000"},
+      {"--generate --size 9", "corvana-solve: --generate needs a value"},
+      {"--generate 3 --size", "corvana-solve: --size needs a value"},
+      {"--generate 3 --size 9 --grade tough",
+       "corvana-solve: --grade takes easy, medium, hard, fiendish, diabolical, not 'tough'"},
+      {"--size 9 --count",
+       "corvana-solve: --size, --seed, --minimal, --symmetric and --grade go with --generate"},
+      {"--generate 3 --size 9 x.txt", "corvana-solve: --generate reads no files"},
+  };
+  for (const auto& c : kCases) {
+    const CliRun run = Solve(c.arguments, unique17);
+    EXPECT_EQ(run.status, 2) << c.arguments;
+    EXPECT_EQ(run.out, "") << c.arguments;
+    EXPECT_NE(run.err.find(c.err + "\nusage: corvana-solve --count"), std::string::npos)
+        << c.arguments << ": " << run.err;
+  }
+  const CliRun fileAfterCount = Solve("--count -- -", unique17);
+  EXPECT_EQ(fileAfterCount.out, "unique\n") << fileAfterCount.err;
+}
+
 // --generate's puzzles read back and checked by the tests' own counter
 // (tests/solution_counter.h), not the engine: one solution each; with --minimal
 // no clue (with --symmetric no pair of clues) can go without letting a second
@@ -351,12 +410,15 @@ TEST(CliTest, GeneratesUniquePuzzlesAsAsked) {
     std::string arguments;
     int size, count;
     bool minimal, symmetric;
+    std::string grade;  // what --rate says of each, when asked for
   } cases[] = {
-      {"--generate 30 --size 9 --seed 1", 9, 30, false, false},
-      {"--generate 30 --size 9 --seed 2 --minimal", 9, 30, true, false},
-      {"--generate 10 --size 9 --seed 3 --minimal --symmetric", 9, 10, true, true},
-      {"--generate 3 --size 16 --seed 4", 16, 3, false, false},
-      {"--generate 1 --size 16 --seed 6 --minimal --symmetric", 16, 1, true, true},
+      {"--generate 30 --size 9 --seed 1", 9, 30, false, false, ""},
+      {"--generate 30 --size 9 --seed 2 --minimal", 9, 30, true, false, ""},
+      {"--generate 10 --size 9 --seed 3 --minimal --symmetric", 9, 10, true, true, ""},
+      {"--generate 3 --size 16 --seed 4", 16, 3, false, false, ""},
+      {"--generate 1 --size 16 --seed 6 --minimal --symmetric", 16, 1, true, true, ""},
+      {"--generate 4 --size 9 --seed 7 --minimal --grade hard", 9, 4, true, false, "hard"},
+      {"--generate 2 --size 9 --seed 8 --grade easy", 9, 2, false, false, "easy"},
   };
   for (const Case& c : cases) {
     const CliRun run = Solve(c.arguments);
@@ -392,27 +454,10 @@ TEST(CliTest, GeneratesUniquePuzzlesAsAsked) {
       }
     }
     EXPECT_EQ(puzzles, c.count) << c.arguments;
-  }
-}
-
-// Arguments --generate cannot run with stop it at once with a message.
-TEST(CliTest, RefusesBadGenerateArguments) {
-  const char* const cases[] = {
-      "--generate 3 --size 10",
-      "--generate 0 --size 9",
-      "--generate 99999999 --size 9",
-      "--generate --size 9",
-      "--generate 3",
-      "--generate 3 --size",
-      "--size 9",
-      "--generate 3 --size 9 --seed x",
-      "--generate 3 --size 9 --count",
-      "--generate 3 --size 9 file.txt",
-  };
-  for (const char* arguments : cases) {
-    const CliRun run = Solve(arguments);
-    EXPECT_EQ(run.status, 2) << arguments;
-    EXPECT_EQ(run.out, "") << arguments;
-    EXPECT_EQ(run.err.rfind("corvana-solve: ", 0), 0u) << arguments << ": " << run.err;
+    if (c.grade.empty()) continue;
+    const std::string rates = Solve("--rate", run.out).out;
+    for (size_t at = 0; at < rates.size(); at = rates.find('\n', at) + 1) {
+      EXPECT_EQ(rates.compare(at, c.grade.size() + 1, c.grade + " "), 0) << c.arguments << rates;
+    }
   }
 }

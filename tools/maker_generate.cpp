@@ -59,14 +59,16 @@ std::string PuzzleLine(const MakerBoard& puzzle) {
   return text;
 }
 
-void RunGenerate(const GenerateRun& run, const std::function<void(const MakerBoard&)>& made) {
+void RunGenerate(const GenerateRun& run, const std::function<bool(const MakerBoard&)>& keep) {
   MakerRandom random(run.seed);
   Progress progress(run.count);
-  for (int64_t i = 0; i < run.count; ++i) {
+  for (int64_t made = 0; made < run.count;) {
     const MakerBoard puzzle = MakePuzzle(run.request, &random);
-    std::printf("%s\n", PuzzleLine(puzzle).c_str());
-    made(puzzle);
-    progress.Show(i + 1);
+    if (keep(puzzle)) {
+      std::printf("%s\n", PuzzleLine(puzzle).c_str());
+      ++made;
+    }
+    progress.Show(made);
   }
   progress.Done();
 }

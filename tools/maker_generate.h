@@ -18,5 +18,5 @@ struct GenerateRun {
 // characters for 9x9, the numbers of every row for 16x16 and 25x25.
 std::string PuzzleLine(const MakerBoard& board);
 
-// Makes and prints run.count puzzles, handing each to `made` as well.
-void RunGenerate(const GenerateRun& run, const std::function<void(const MakerBoard&)>& made);
+// Makes puzzles until run.count of them pass `keep`, and prints those.
+void RunGenerate(const GenerateRun& run, const std::function<bool(const MakerBoard&)>& keep);

@@ -1,130 +1,180 @@
 #include "tools/maker_options.h"
 
-#include <cerrno>
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "maker/explain.h"
 #include "maker/maker.h"
+#include "maker/rate.h"
 #include "tools/maker_generate.h"
 #include "tools/puzzle_input.h"
 
 namespace {
 
-constexpr long long kMostCount = 1000000;
+// The options that turn corvana-solve into the maker's tool.
+const char* const kMakerModes[] = {"--count", "--rate", "--explain", "--generate"};
+
+const char kUsage[] =
+    "usage: corvana-solve --count [LIMIT] [FILE ...]\n"
+    "       corvana-solve --rate [FILE ...]\n"
+    "       corvana-solve --explain [FILE ...]\n"
+    "       corvana-solve --generate COUNT --size 9|16|25 [--seed S] [--minimal]\n"
+    "                     [--symmetric] [--grade GRADE]\n"
+    "--count prints each puzzle's number of solutions up to LIMIT (default 2);\n"
+    "--rate its grade (easy, medium, hard, fiendish, diabolical) and a number that\n"
+    "orders puzzles by difficulty; --explain the steps of the logical rules;\n"
+    "--generate makes COUNT new puzzles with one solution, one a line: --minimal\n"
+    "until no clue can go, --symmetric under a half turn, --grade of that grade only;\n"
+    "the same --seed makes the same puzzles.\n";
 
 struct MakerOptions {
   long long countLimit = 0;  // --count's LIMIT; 0 without --count
-  long long generate = 0;    // --generate's COUNT; 0 without --generate
-  long long size = 0;        // --size; 0 when not given
-  bool seedGiven = false;
-  uint64_t seed = 0;
+  bool rate = false;
+  bool explain = false;
+  long long generate = 0;  // --generate's COUNT; 0 without --generate
+  int size = 0;
+  std::vector<uint64_t> seed;  // one when given
   bool minimal = false;
   bool symmetric = false;
+  std::string grade;
   std::vector<std::string> files;
 };
 
-const char* const kMakerOptions[] = {"--count", "--generate"};
-
-bool IsWholeNumber(const char* text, unsigned long long* value) {
-  if (text == nullptr || *text < '0' || *text > '9') return false;
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtoull(text, &end, 10);
-  return *end == '\0' && errno == 0;
-}
-
-bool Fail(const std::string& message) {
-  std::fprintf(stderr, "corvana-solve: %s\n", message.c_str());
+bool Refuse(const std::string& why) {
+  std::fprintf(stderr, "corvana-solve: %s\n", why.c_str());
   return false;
 }
 
-// The value after option argv[*i], which must be a whole number.
-bool TakeNumber(int argc, char** argv, int* i, unsigned long long* value) {
-  const std::string option = argv[*i];
-  if (*i + 1 >= argc || !IsWholeNumber(argv[*i + 1], value)) {
-    const std::string found = *i + 1 < argc ? std::string(" (found '") + argv[*i + 1] + "')" : "";
-    return Fail(option + " needs a whole number" + found);
+bool IsWholeNumber(const char* text) {
+  if (*text == '\0') return false;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
   }
-  ++*i;
+  return true;
+}
+
+// --count's LIMIT may be left out; what follows is a file then. CLI11 wants
+// to know that up front, so a bare --count is given its default here.
+std::vector<std::string> WithCountLimit(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    args.push_back(argv[i]);
+    if (args.back() == "--") {
+      args.insert(args.end(), argv + i + 1, argv + argc);
+      break;
+    }
+    if (args.back() == "--count" && !(i + 1 < argc && IsWholeNumber(argv[i + 1]))) {
+      args.push_back("2");
+    }
+  }
+  return args;
+}
+
+// Options that need a value and got none, or another option in its place
+// (CLI11 would take that as the value).
+bool ValuesPresent(const CLI::App& app, const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    const CLI::Option* option = args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+    if (option == nullptr || option->get_items_expected_min() == 0) continue;
+    if (i + 1 == args.size() || args[i + 1].empty() ||
+        app.get_option_no_throw(args[i + 1]) != nullptr) {
+      return Refuse(args[i] + " needs a value");
+    }
+    ++i;
+  }
   return true;
 }
 
 bool ParseMaker(int argc, char** argv, MakerOptions* options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    unsigned long long value = 0;
-    if (arg == "--count") {
-      options->countLimit = 2;
-      if (i + 1 < argc && IsWholeNumber(argv[i + 1], &value)) {
-        ++i;
-        if (value < 1 || value > kMostCount) {
-          return Fail("--count takes a LIMIT from 1 to 1000000");
-        }
-        options->countLimit = static_cast<long long>(value);
-      }
-    } else if (arg == "--generate") {
-      if (!TakeNumber(argc, argv, &i, &value)) return false;
-      if (value < 1 || value > kMostCount) {
-        return Fail("--generate takes a COUNT from 1 to 1000000");
-      }
-      options->generate = static_cast<long long>(value);
-    } else if (arg == "--size") {
-      if (!TakeNumber(argc, argv, &i, &value)) return false;
-      if (value != 9 && value != 16 && value != 25) {
-        return Fail("--size takes 9, 16 or 25, not " + std::to_string(value));
-      }
-      options->size = static_cast<long long>(value);
-    } else if (arg == "--seed") {
-      if (!TakeNumber(argc, argv, &i, &value)) return false;
-      options->seedGiven = true;
-      options->seed = value;
-    } else if (arg == "--minimal") {
-      options->minimal = true;
-    } else if (arg == "--symmetric") {
-      options->symmetric = true;
-    } else if (arg == "--") {
-      for (++i; i < argc; ++i) options->files.push_back(argv[i]);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Fail("'" + arg + "' is no option of --count or --generate");
-    } else {
-      options->files.push_back(arg);
+  CLI::App app;
+  app.set_help_flag();
+  app.allow_extras();  // reported below in our own words
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--count", options->countLimit)->check(CLI::Range(1LL, 1000000LL));
+  app.add_flag("--rate", options->rate);
+  app.add_flag("--explain", options->explain);
+  app.add_option("--generate", options->generate)->check(CLI::Range(1LL, 1000000LL));
+  app.add_option("--size", options->size);
+  app.add_option("--seed", options->seed);
+  app.add_flag("--minimal", options->minimal);
+  app.add_flag("--symmetric", options->symmetric);
+  app.add_option("--grade", options->grade);
+  app.add_option("files", options->files);
+  std::vector<std::string> args = WithCountLimit(argc, argv);
+  if (!ValuesPresent(app, args)) return false;
+  std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
+  try {
+    app.parse(args);
+  } catch (const CLI::ParseError& error) {
+    const std::string what = error.what();
+    if (what.find("--count") != std::string::npos) {
+      return Refuse("--count takes a LIMIT from 1 to 1000000");
     }
+    if (what.find("--generate") != std::string::npos) {
+      return Refuse("--generate takes a COUNT from 1 to 1000000");
+    }
+    return Refuse(what);
+  }
+  const std::vector<std::string> extras = app.remaining();
+  for (size_t i = 0; i < extras.size(); ++i) {
+    if (extras[i] != "--") return Refuse("unknown option '" + extras[i] + "'");
+    options->files.insert(options->files.end(), extras.begin() + i + 1, extras.end());
+    break;
   }
   const bool generating = options->generate > 0;
-  if (generating && options->countLimit > 0)
-    return Fail("--generate and --count do not go together");
-  if (generating && options->size == 0) return Fail("--generate needs --size 9, 16 or 25");
-  if (generating && !options->files.empty()) return Fail("--generate reads no files");
-  const bool makingOnly =
-      options->size > 0 || options->seedGiven || options->minimal || options->symmetric;
-  if (!generating && makingOnly) {
-    return Fail("--size, --seed, --minimal and --symmetric go with --generate");
+  const int modes = (options->countLimit > 0) + options->rate + options->explain + generating;
+  if (modes > 1) return Refuse("--count, --rate, --explain and --generate go one at a time");
+  const bool forMaking = options->size != 0 || !options->seed.empty() || options->minimal ||
+                         options->symmetric || !options->grade.empty();
+  if (!generating && forMaking) {
+    return Refuse("--size, --seed, --minimal, --symmetric and --grade go with --generate");
+  }
+  if (generating) {
+    if (options->size != 9 && options->size != 16 && options->size != 25) {
+      return Refuse("--generate needs --size 9, 16 or 25");
+    }
+    GradeLevel level;
+    if (!options->grade.empty() && !GradeOfWord(options->grade, &level)) {
+      return Refuse("--grade takes " + std::string(GradeWords()) + ", not '" + options->grade +
+                    "'");
+    }
+    if (!options->files.empty()) return Refuse("--generate reads no files");
   }
   if (options->files.empty()) options->files.push_back("-");
   return true;
 }
 
-void Generate(const MakerOptions& options) {
-  GenerateRun run{options.generate,
-                  options.seed,
-                  {static_cast<int>(options.size), options.minimal, options.symmetric}};
-  if (!options.seedGiven) {
+int Generate(const MakerOptions& options) {
+  GenerateRun run{options.generate, 0, {options.size, options.minimal, options.symmetric}};
+  if (options.seed.empty()) {
     run.seed = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     std::fprintf(stderr, "corvana-solve: --seed %llu\n", static_cast<unsigned long long>(run.seed));
+  } else {
+    run.seed = options.seed[0];
   }
-  RunGenerate(run, [](const MakerBoard&) {});
+  GradeLevel level = GradeLevel::kNone;
+  const bool graded = !options.grade.empty() && GradeOfWord(options.grade, &level);
+  RunGenerate(run, [graded, level](const MakerBoard& puzzle) {
+    return !graded || RatePuzzle(puzzle).level == level;
+  });
+  return 0;
 }
 
 }  // namespace
 
 bool WantsMaker(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    for (const char* option : kMakerOptions) {
-      if (std::strcmp(argv[i], option) == 0) return true;
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    for (const char* mode : kMakerModes) {
+      const size_t length = std::strlen(mode);
+      if (std::strncmp(argv[i], mode, length) == 0 &&
+          (argv[i][length] == '\0' || argv[i][length] == '=')) {
+        return true;
+      }
     }
   }
   return false;
@@ -133,21 +183,21 @@ bool WantsMaker(int argc, char** argv) {
 int RunMakerTool(int argc, char** argv) {
   MakerOptions options;
   if (!ParseMaker(argc, argv, &options)) {
-    std::fputs(
-        "usage: corvana-solve --count [LIMIT] [FILE ...]\n"
-        "       corvana-solve --generate COUNT --size 9|16|25 [--seed S] [--minimal] "
-        "[--symmetric]\n",
-        stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
-  if (options.generate > 0) {
-    Generate(options);
-    return 0;
-  }
-  const long long limit = options.countLimit;
-  const bool allValid = ForEachPuzzle(options.files, "invalid\n", [limit](const Puzzle& puzzle) {
-    const std::string text = CountText(CountBoard(BoardOf(puzzle.data), limit), limit);
-    std::printf("%s\n", text.c_str());
+  const MakerOptions& o = options;
+  if (o.generate > 0) return Generate(o);
+  const char* refused = o.explain ? "invalid\n--\n" : "invalid\n";
+  const bool allValid = ForEachPuzzle(o.files, refused, [&o](const Puzzle& puzzle) {
+    const MakerBoard puzzleBoard = BoardOf(puzzle.data);
+    if (o.rate) {
+      std::printf("%s\n", GradeText(RatePuzzle(puzzleBoard)).c_str());
+    } else if (o.explain) {
+      std::printf("%s--\n", ExplainText(puzzleBoard).c_str());
+    } else {
+      std::printf("%s\n", CountText(CountBoard(puzzleBoard, o.countLimit), o.countLimit).c_str());
+    }
   });
   return allValid ? 0 : 2;
 }

@@ -3,6 +3,8 @@
 // (GridState<9>); each call converts them and gives back masks or a witness
 // in reading order. The answers are those of the generic oracle, which the
 // larger boards use; only the nodes and their cost differ.
+#include <cstring>
+
 #include "solver/engine/settle_9x9.h"
 
 namespace {
@@ -126,6 +128,13 @@ void ToMasks(const Board9& s, uint32_t* cand) {
 
 Board9 scratch9;
 
+// The root LoadRoot last settled, and its cell masks: a query without a
+// bound or a restricted cell on those masks starts from it, since settling
+// a settled board changes nothing.
+Board9 settledRoot;
+uint32_t settledMasks[81];
+bool settledKnown = false;
+
 }  // namespace
 
 template <>
@@ -149,11 +158,15 @@ bool LoadRoot<9>(GridState<9>* state, const uint32_t* masks) {
     state->cand[c] = masks[c] & GridShape<9>::kAll;
     if (state->cand[c] == 0) return false;
   }
+  settledKnown = false;
   Board9& s = scratch9;
   FromMasks(state->cand, &s);
   s.lexPos = 0;
   if (!Settle9(&s, kAllDigits9, nullptr)) return false;
   ToMasks(s, state->cand);
+  settledRoot = s;
+  std::memcpy(settledMasks, state->cand, sizeof settledMasks);
+  settledKnown = true;
   return true;
 }
 
@@ -162,19 +175,25 @@ QueryOutcome Solve<9>(const GridState<9>& root, const Query& query, const Engine
                       uint8_t* witness) {
   Board9* states = stack9.states;
   NodeClock clock = StartClock(query);
-  FromMasks(root.cand, &states[0]);
-  states[0].lexPos = root.lexPos;
-  if (query.restrictCell >= 0) {
-    const uint32_t m = root.cand[query.restrictCell] & query.restrictMask;
-    if (m == 0) return QueryOutcome::kNone;
-    uint32_t gone = root.cand[query.restrictCell] & ~m;
-    for (; gone != 0; gone &= gone - 1) {
-      states[0].places[LowestBit(gone)][query.restrictCell / 27] &=
-          ~(uint32_t{1} << (query.restrictCell % 27));
+  if (query.bound == LexBound::kNone && query.restrictCell < 0 && settledKnown &&
+      std::memcmp(root.cand, settledMasks, sizeof settledMasks) == 0) {
+    states[0] = settledRoot;
+    states[0].lexPos = root.lexPos;
+  } else {
+    FromMasks(root.cand, &states[0]);
+    states[0].lexPos = root.lexPos;
+    if (query.restrictCell >= 0) {
+      const uint32_t m = root.cand[query.restrictCell] & query.restrictMask;
+      if (m == 0) return QueryOutcome::kNone;
+      uint32_t gone = root.cand[query.restrictCell] & ~m;
+      for (; gone != 0; gone &= gone - 1) {
+        states[0].places[LowestBit(gone)][query.restrictCell / 27] &=
+            ~(uint32_t{1} << (query.restrictCell % 27));
+      }
     }
-  }
-  if (!Settle9(&states[0], kAllDigits9, &query)) {
-    return Finish(clock, context, QueryOutcome::kNone);
+    if (!Settle9(&states[0], kAllDigits9, &query)) {
+      return Finish(clock, context, QueryOutcome::kNone);
+    }
   }
   // With query.improve the bound tightens to each solution found, so the
   // last one is the smallest; with query.onlyOne the search goes on past the
