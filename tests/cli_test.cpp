@@ -1,5 +1,6 @@
 // corvana-solve as a user runs it: files and standard input, good and bad.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "file/input_data.h"
 #include "file/puzzle_text.h"
+#include "maker/svg.h"
 #include "tests/solution_counter.h"
 #include "tools/puzzle_input.h"
 
@@ -458,6 +460,46 @@ TEST(CliTest, GeneratesUniquePuzzlesAsAsked) {
     const std::string rates = Solve("--rate", run.out).out;
     for (size_t at = 0; at < rates.size(); at = rates.find('\n', at) + 1) {
       EXPECT_EQ(rates.compare(at, c.grade.size() + 1, c.grade + " "), 0) << c.arguments << rates;
+    }
+  }
+}
+
+// --svg's page as a real renderer draws it (rsvg-convert, at 4 pixels a
+// millimetre): in every cell of the first board a clue shows dark pixels, an
+// empty cell stays white inside its lines.
+TEST(CliTest, PrintsBoardsOnAPageThatRenders) {
+  for (const int size : {9, 16}) {
+    const std::string svg = TempPath("page.svg"), png = TempPath("page.png");
+    const CliRun run =
+        Solve("--generate 2 --size " + std::to_string(size) + " --seed 3 --svg " + svg);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(std::system(("rsvg-convert -w 840 " + svg + " -o " + png).c_str()), 0);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str()));
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    const double scale = image.width / 210.0;
+    TextPuzzle first;
+    PuzzleTextCursor cursor;
+    ASSERT_TRUE(NextTextPuzzle(run.out, &cursor, &first));
+    const BoardPlace at = PlaceOnPage(size, 0);
+    const double cell = at.side / size;
+    for (int c = 0; c < size * size; ++c) {
+      const int x = c % size, y = c / size;
+      int darkest = 255;
+      for (double v = 0.2; v < 0.8; v += 0.05) {
+        for (double u = 0.2; u < 0.8; u += 0.05) {
+          const int px = static_cast<int>((at.left + (x + u) * cell) * scale);
+          const int py = static_cast<int>((at.top + (y + v) * cell) * scale);
+          darkest = std::min<int>(darkest, pixels[py * image.width + px]);
+        }
+      }
+      const bool clue = first.data.given[x][y] != 0;
+      EXPECT_EQ(darkest < 128, clue) << size << "x" << size << " cell " << c << ": " << darkest;
+      if (clue) continue;
+      EXPECT_EQ(darkest, 255) << size << "x" << size << " cell " << c;
     }
   }
 }

@@ -11,13 +11,14 @@
 #include "maker/explain.h"
 #include "maker/maker.h"
 #include "maker/rate.h"
+#include "maker/svg.h"
 #include "tools/maker_generate.h"
 #include "tools/puzzle_input.h"
 
 namespace {
 
 // The options that turn corvana-solve into the maker's tool.
-const char* const kMakerModes[] = {"--count", "--rate", "--explain", "--generate"};
+const char* const kMakerModes[] = {"--count", "--rate", "--explain", "--generate", "--svg"};
 
 const char kUsage[] =
     "usage: corvana-solve --count [LIMIT] [FILE ...]\n"
@@ -25,12 +26,14 @@ const char kUsage[] =
     "       corvana-solve --explain [FILE ...]\n"
     "       corvana-solve --generate COUNT --size 9|16|25 [--seed S] [--minimal]\n"
     "                     [--symmetric] [--grade GRADE]\n"
+    "       any of them, or none, with --svg FILE\n"
     "--count prints each puzzle's number of solutions up to LIMIT (default 2);\n"
     "--rate its grade (easy, medium, hard, fiendish, diabolical) and a number that\n"
     "orders puzzles by difficulty; --explain the steps of the logical rules;\n"
     "--generate makes COUNT new puzzles with one solution, one a line: --minimal\n"
     "until no clue can go, --symmetric under a half turn, --grade of that grade only;\n"
-    "the same --seed makes the same puzzles.\n";
+    "the same --seed makes the same puzzles. --svg writes the run's puzzles as\n"
+    "A4 pages to print: FILE, then FILE-2 and on before its extension.\n";
 
 struct MakerOptions {
   long long countLimit = 0;  // --count's LIMIT; 0 without --count
@@ -42,6 +45,7 @@ struct MakerOptions {
   bool minimal = false;
   bool symmetric = false;
   std::string grade;
+  std::string svg;
   std::vector<std::string> files;
 };
 
@@ -104,6 +108,7 @@ bool ParseMaker(int argc, char** argv, MakerOptions* options) {
   app.add_flag("--minimal", options->minimal);
   app.add_flag("--symmetric", options->symmetric);
   app.add_option("--grade", options->grade);
+  app.add_option("--svg", options->svg);
   app.add_option("files", options->files);
   std::vector<std::string> args = WithCountLimit(argc, argv);
   if (!ValuesPresent(app, args)) return false;
@@ -149,6 +154,39 @@ bool ParseMaker(int argc, char** argv, MakerOptions* options) {
   return true;
 }
 
+// The boards of the run for --svg, each captioned with its place and grade.
+std::vector<PageBoard> pageBoards;
+
+void KeepForPage(const MakerBoard& puzzle) {
+  const std::string number = std::to_string(pageBoards.size() + 1);
+  pageBoards.push_back({puzzle, number + ". " + GradeWord(RatePuzzle(puzzle).level)});
+}
+
+// Page k of FILE goes to FILE itself for k = 1, else "-k" before the
+// extension.
+std::string PagePath(const std::string& file, size_t page) {
+  if (page == 0) return file;
+  const size_t slash = file.find_last_of('/');
+  size_t dot = file.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = file.size();
+  return file.substr(0, dot) + "-" + std::to_string(page + 1) + file.substr(dot);
+}
+
+bool WritePages(const std::string& file) {
+  const std::vector<std::string> pages = SvgPages(pageBoards);
+  for (size_t k = 0; k < pages.size(); ++k) {
+    const std::string path = PagePath(file, k);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    const bool written =
+        out != nullptr && std::fwrite(pages[k].data(), 1, pages[k].size(), out) == pages[k].size();
+    if (out == nullptr || std::fclose(out) != 0 || !written) {
+      std::fprintf(stderr, "corvana-solve: cannot write %s\n", Printable(path).c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int Generate(const MakerOptions& options) {
   GenerateRun run{options.generate, 0, {options.size, options.minimal, options.symmetric}};
   if (options.seed.empty()) {
@@ -159,10 +197,13 @@ int Generate(const MakerOptions& options) {
   }
   GradeLevel level = GradeLevel::kNone;
   const bool graded = !options.grade.empty() && GradeOfWord(options.grade, &level);
-  RunGenerate(run, [graded, level](const MakerBoard& puzzle) {
-    return !graded || RatePuzzle(puzzle).level == level;
+  const bool svg = !options.svg.empty();
+  RunGenerate(run, [graded, level, svg](const MakerBoard& puzzle) {
+    if (graded && RatePuzzle(puzzle).level != level) return false;
+    if (svg) KeepForPage(puzzle);
+    return true;
   });
-  return 0;
+  return svg && !WritePages(options.svg) ? 1 : 0;
 }
 
 }  // namespace
@@ -191,13 +232,15 @@ int RunMakerTool(int argc, char** argv) {
   const char* refused = o.explain ? "invalid\n--\n" : "invalid\n";
   const bool allValid = ForEachPuzzle(o.files, refused, [&o](const Puzzle& puzzle) {
     const MakerBoard puzzleBoard = BoardOf(puzzle.data);
+    if (!o.svg.empty()) KeepForPage(puzzleBoard);
     if (o.rate) {
       std::printf("%s\n", GradeText(RatePuzzle(puzzleBoard)).c_str());
     } else if (o.explain) {
       std::printf("%s--\n", ExplainText(puzzleBoard).c_str());
-    } else {
+    } else if (o.countLimit > 0) {
       std::printf("%s\n", CountText(CountBoard(puzzleBoard, o.countLimit), o.countLimit).c_str());
     }
   });
+  if (!o.svg.empty() && !WritePages(o.svg)) return 1;
   return allValid ? 0 : 2;
 }
