@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install-packages.sh cmake make g++ googletest libgtest-dev libcli11-dev
+scripts/install-packages.sh cmake make g++ googletest libgtest-dev libcli11-dev librsvg2-bin libpng-dev
 
 build() {  # directory, build type, extra cmake arguments...
   local dir=$1 type=$2

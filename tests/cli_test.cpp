@@ -1,5 +1,6 @@
 // corvana-solve as a user runs it: files and standard input, good and bad.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -8,6 +9,8 @@
 
 #include "file/input_data.h"
 #include "file/puzzle_text.h"
+#include "maker/svg.h"
+#include "tests/solution_counter.h"
 #include "tools/puzzle_input.h"
 
 namespace {
@@ -369,10 +372,23 @@ TEST(CliTest, MakerOptionsAndTheirMistakes) {
     std::string arguments, err;
   } kCases[] = {
       {"--rate --frobnicate", "corvana-solve: unknown option '--frobnicate'"},
-      {"--explain --rate", "corvana-solve: --count, --rate and --explain go one at a time"},
-      {"--count 3 --explain", "corvana-solve: --count, --rate and --explain go one at a time"},
+      {"--explain --rate",
+       "corvana-solve: --count, --rate, --explain and --generate go one at a time"},
+      {"--count 3 --explain",
+       "corvana-solve: --count, --rate, --explain and --generate go one at a time"},
       {"--count=0", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
       {"--rate --count=x", "corvana-solve: --count takes a LIMIT from 1 to 1000000"},
+      {"--generate 3 --size 10", "corvana-solve: --generate needs --size 9, 16 or 25"},
+      {"--generate 3", "corvana-solve: --generate needs --size 9, 16 or 25"},
+      {"--generate 0 --size 9", "corvana-solve: --generate takes a COUNT from 1 to 1000000"},
+      {"--generate 99999999 --size 9", "corvana-solve: --generate takes a COUNT from 1 to 1000000"},
+      {"--generate --size 9", "corvana-solve: --generate needs a value"},
+      {"--generate 3 --size", "corvana-solve: --size needs a value"},
+      {"--generate 3 --size 9 --grade tough",
+       "corvana-solve: --grade takes easy, medium, hard, fiendish, diabolical, not 'tough'"},
+      {"--size 9 --count",
+       "corvana-solve: --size, --seed, --minimal, --symmetric and --grade go with --generate"},
+      {"--generate 3 --size 9 x.txt", "corvana-solve: --generate reads no files"},
   };
   for (const auto& c : kCases) {
     const CliRun run = Solve(c.arguments, unique17);
@@ -383,4 +399,106 @@ TEST(CliTest, MakerOptionsAndTheirMistakes) {
   }
   const CliRun fileAfterCount = Solve("--count -- -", unique17);
   EXPECT_EQ(fileAfterCount.out, "unique\n") << fileAfterCount.err;
+}
+
+// --generate's puzzles read back and checked by the tests' own counter
+// (tests/solution_counter.h), not the engine: one solution each; with --minimal
+// no clue (with --symmetric no pair of clues) can go without letting a second
+// one in; with --symmetric the clues keep their places under a half turn. The
+// same seed makes the same puzzles again.
+TEST(CliTest, GeneratesUniquePuzzlesAsAsked) {
+  struct Case {
+    std::string arguments;
+    int size, count;
+    bool minimal, symmetric;
+    std::string grade;  // what --rate says of each, when asked for
+  } cases[] = {
+      {"--generate 30 --size 9 --seed 1", 9, 30, false, false, ""},
+      {"--generate 30 --size 9 --seed 2 --minimal", 9, 30, true, false, ""},
+      {"--generate 10 --size 9 --seed 3 --minimal --symmetric", 9, 10, true, true, ""},
+      {"--generate 3 --size 16 --seed 4", 16, 3, false, false, ""},
+      {"--generate 1 --size 16 --seed 6 --minimal --symmetric", 16, 1, true, true, ""},
+      {"--generate 4 --size 9 --seed 7 --minimal --grade hard", 9, 4, true, false, "hard"},
+      {"--generate 2 --size 9 --seed 8 --grade easy", 9, 2, false, false, "easy"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Solve(c.arguments);
+    ASSERT_EQ(run.status, 0) << c.arguments << run.err;
+    EXPECT_EQ(Solve(c.arguments).out, run.out) << c.arguments;
+    PuzzleTextCursor cursor;
+    TextPuzzle read;
+    int puzzles = 0;
+    for (; NextTextPuzzle(run.out, &cursor, &read); ++puzzles) {
+      ASSERT_TRUE(read.valid && read.data.gridSize == c.size) << c.arguments << run.out;
+      const int n = c.size;
+      std::vector<int> clues(n * n);
+      for (int i = 0; i < n * n; ++i) clues[i] = read.data.given[i % n][i / n];
+      EXPECT_EQ(read.line, puzzles + 1) << "one puzzle a line";
+      solution_counter::Counter counter(n);
+      EXPECT_EQ(counter.Count(clues, 2), 1) << c.arguments;
+      for (int i = 0; i < n * n; ++i) {
+        const int partner = n * n - 1 - i;
+        if (c.symmetric) {
+          EXPECT_EQ(clues[i] != 0, clues[partner] != 0) << c.arguments;
+        }
+        if (!c.minimal || clues[i] == 0) continue;
+        // A second solution differs from the first in the clue's cell, or
+        // agrees there and differs in its partner's.
+        std::vector<int> fewer = clues;
+        fewer[i] = 0;
+        int others = counter.Count(fewer, 1, i, clues[i]);
+        if (c.symmetric && others == 0 && partner != i) {
+          fewer[partner] = 0;
+          others = counter.Count(fewer, 1, partner, clues[partner]);
+        }
+        EXPECT_EQ(others, 1) << c.arguments << ": clue " << i << " can go";
+      }
+    }
+    EXPECT_EQ(puzzles, c.count) << c.arguments;
+    if (c.grade.empty()) continue;
+    const std::string rates = Solve("--rate", run.out).out;
+    for (size_t at = 0; at < rates.size(); at = rates.find('\n', at) + 1) {
+      EXPECT_EQ(rates.compare(at, c.grade.size() + 1, c.grade + " "), 0) << c.arguments << rates;
+    }
+  }
+}
+
+// --svg's page as a real renderer draws it (rsvg-convert, at 4 pixels a
+// millimetre): in every cell of the first board a clue shows dark pixels, an
+// empty cell stays white inside its lines.
+TEST(CliTest, PrintsBoardsOnAPageThatRenders) {
+  for (const int size : {9, 16}) {
+    const std::string svg = TempPath("page.svg"), png = TempPath("page.png");
+    const CliRun run =
+        Solve("--generate 2 --size " + std::to_string(size) + " --seed 3 --svg " + svg);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(std::system(("rsvg-convert -w 840 " + svg + " -o " + png).c_str()), 0);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str()));
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    const double scale = image.width / 210.0;
+    TextPuzzle first;
+    PuzzleTextCursor cursor;
+    ASSERT_TRUE(NextTextPuzzle(run.out, &cursor, &first));
+    const BoardPlace at = PlaceOnPage(size, 0);
+    const double cell = at.side / size;
+    for (int c = 0; c < size * size; ++c) {
+      const int x = c % size, y = c / size;
+      int darkest = 255;
+      for (double v = 0.2; v < 0.8; v += 0.05) {
+        for (double u = 0.2; u < 0.8; u += 0.05) {
+          const int px = static_cast<int>((at.left + (x + u) * cell) * scale);
+          const int py = static_cast<int>((at.top + (y + v) * cell) * scale);
+          darkest = std::min<int>(darkest, pixels[py * image.width + px]);
+        }
+      }
+      const bool clue = first.data.given[x][y] != 0;
+      EXPECT_EQ(darkest < 128, clue) << size << "x" << size << " cell " << c << ": " << darkest;
+      if (clue) continue;
+      EXPECT_EQ(darkest, 255) << size << "x" << size << " cell " << c;
+    }
+  }
 }

@@ -20,6 +20,13 @@ template <int N>
 Outcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
                    uint8_t* witness);
 
+// Looks for any solution within `masks`: kFound with it in `witness`, kNone,
+// kStopped, or kOverBudget after `conflictBudget` contradictions (0: no limit)
+// or when the clauses fill their room. Never races a second search.
+template <int N>
+Outcome FindAny(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
+                uint8_t* witness);
+
 // Turns `best`, a solution within `masks`, into the smallest solution in
 // reading order that keeps best's digits in the cells before `from`: each
 // cell in turn takes the smallest digit any such solution has there. kFound,
