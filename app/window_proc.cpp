@@ -1,6 +1,8 @@
 // The window procedure: a switchboard from messages to their handlers.
 #include <windowsx.h>
 
+#include <new>
+
 #include "app/commands.h"
 #include "app/input.h"
 #include "app/puzzle_io.h"
@@ -32,9 +34,7 @@ void OnPaint(HWND window) {
 
 void OnDestroy(HWND window) { EndProgram(window); }
 
-}  // namespace
-
-LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       OnCreate(window);
@@ -62,4 +62,23 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
+}
+
+}  // namespace
+
+// An exception must not leave the window procedure: the system code between
+// here and the message loop cannot pass it on, and the program would end
+// with the user's board. The handler that threw has stopped where it was;
+// the user is told and the window goes on.
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const char* failure = nullptr;
+  try {
+    return Dispatch(window, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    failure = "メモリが足りないため、操作を中断しました。";
+  } catch (...) {
+    failure = "エラーのため、操作を中断しました。";
+  }
+  MessageBoxA(IsWindow(window) ? window : nullptr, failure, "Error", MB_OK);
+  return 0;
 }

@@ -3,7 +3,11 @@
 // through the text-mode line-end translation of the platform's file streams.
 // We do that translation ourselves so the bytes on disk are the same on every
 // platform: writing stores 0x0A as 0x0D 0x0A; reading turns 0x0D 0x0A back into
-// 0x0A and stops at a byte 0x1A. Pure functions, callable from any thread.
+// 0x0A and stops at a byte 0x1A. The encoding and decoding are pure functions,
+// callable from any thread, and ReadUpTo reads a file the caller has opened;
+// the two that go between a file's content and the board touch the
+// process-wide board and belong to the window thread. Opening, writing and
+// replacing files is the callers' (file/replace_file.h for the last).
 #pragma once
 
 #include <cstddef>

@@ -4,10 +4,10 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "file/input_data.h"
+#include "file/replace_file.h"
 #include "solver/board.h"
 #include "solver/worker.h"
 
@@ -38,39 +38,6 @@ OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
   return record;
 }
 
-enum class SaveOutcome {
-  kSaved,
-  kCannotOpen,   // no file could be made beside the target
-  kCannotWrite,  // made, but a write, the close or the replace failed
-};
-
-// Writes the whole file beside the target and moves it over the target only
-// when every write and the close have succeeded, so a failure leaves an
-// existing file as it was.
-SaveOutcome WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
-  std::string directory(path);
-  const size_t slash = directory.find_last_of("\\/");
-  directory.resize(slash == std::string::npos ? 0 : slash + 1);
-  if (directory.empty()) directory = ".";
-  char temporary[MAX_PATH];
-  if (GetTempFileNameA(directory.c_str(), "cvn", 0, temporary) == 0) {
-    return SaveOutcome::kCannotOpen;
-  }
-  std::FILE* file = std::fopen(temporary, "wb");
-  if (file == nullptr) {
-    DeleteFileA(temporary);
-    return SaveOutcome::kCannotOpen;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed &&
-      MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return SaveOutcome::kSaved;
-  }
-  DeleteFileA(temporary);
-  return SaveOutcome::kCannotWrite;
-}
-
 // The file's bytes up to one more than any input-data file has, so that a
 // huge file chosen with the "All" filter is neither read whole nor taken in
 // memory; false when it cannot be opened or read.
@@ -92,12 +59,12 @@ void SaveInputData(HWND window) {
   record.lpstrDefExt = "cvn";
   if (GetSaveFileNameA(&record) == 0) return;
   switch (WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
-    case SaveOutcome::kSaved:
+    case ReplaceOutcome::kReplaced:
       break;
-    case SaveOutcome::kCannotOpen:
+    case ReplaceOutcome::kCannotCreate:
       MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
       return;
-    case SaveOutcome::kCannotWrite:
+    case ReplaceOutcome::kCannotWrite:
       MessageBoxA(window, filePath, "Cannot Write File", MB_OK);
       return;
   }

@@ -177,6 +177,35 @@ TEST_F(FileTest, TheLongestFileABoardMakesLoads) {
   EXPECT_EQ(board.given[24][24], 10);
 }
 
+// In code page 932 the second byte of 表, ソ, 能, 予, 十 and 申 is 0x5C, a
+// backslash: a save under such a name writes the bytes an ASCII name gets.
+TEST_F(FileTest, JapaneseFileNamesSaveAndLoadLikeAsciiOnes) {
+  NewBoard(16);
+  EnterClue(0, 0, 10);
+  EnterClue(15, 15, 16);
+  const std::string ascii = PathOf("board.cvn");
+  Save(ascii);
+  const std::vector<unsigned char> expected = Bytes(ascii);
+  ASSERT_EQ(expected.size(), 261u);
+  watcher_->TakeSeen();
+  int files = 1;
+  for (const char* name : {"ソルバー表.cvn", "能予十申.cvn"}) {
+    SCOPED_TRACE(name);
+    const std::string path = PathOf(name);
+    Save(path);
+    EXPECT_EQ(watcher_->TakeSeen().size(), 1u) << "the dialog, no message";
+    EXPECT_EQ(Bytes(path), expected);
+    EXPECT_EQ(FilesInDirectory(), ++files);
+    NewBoard(9);
+    Load(path);
+    EXPECT_EQ(board.gridSize, 16);
+    EXPECT_EQ(board.given[0][0], 10);
+    EXPECT_EQ(board.given[15][15], 16);
+    EXPECT_EQ(watcher_->TakeSeen().size(), 1u) << "the dialog, no message";
+    EXPECT_EQ(std::string(filePath), path);
+  }
+}
+
 TEST_F(FileTest, FailedSaveReportsThePathAndLeavesTheOldFile) {
   const std::string path = PathOf("locked.cvn");
   const std::vector<unsigned char> old = {0x01, 0x02, 0x72, 9, 1, 2, 3};

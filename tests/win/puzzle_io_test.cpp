@@ -197,6 +197,52 @@ TEST_F(PuzzleIoTest, ClipboardRefusalSaysWhereAndKeepsTheBoard) {
   EXPECT_TRUE(SameLayers(Snapshot(), before));
 }
 
+// Of the clipboard's text only the first 64 KB are looked at; a text cut
+// there says so in whatever message the paste shows.
+TEST_F(PuzzleIoTest, ClipboardPasteLooksAtTheFirst64KbAndSaysWhenItCut) {
+  const std::string cut = "先頭 64 KB より後のテキストは無視しました。";
+  const std::string top95 = std::string(kTop95) + "\r\n";
+  const std::string huge(3 << 20, 'x');
+  struct Case {
+    UINT format;
+    std::string text;  // the block as ASCII, widened for CF_UNICODETEXT
+    const char* board;
+    const char* caption;  // of the one message
+    std::string message;
+  };
+  const Case cases[] = {
+      {CF_TEXT, top95 + huge, kTop95, "Long Text", "最初のパズルを読み込みました。\n" + cut},
+      {CF_UNICODETEXT, top95 + huge, kTop95, "Long Text", "最初のパズルを読み込みました。\n" + cut},
+      {CF_TEXT, top95 + kTwoSolutions + "\r\n" + huge, kTop95, "Several Puzzles",
+       "パズルが複数あります。\n最初のパズルを読み込みました。\n" + cut},
+      {CF_TEXT, std::string(70000, '\n') + kTop95, nullptr, "Cannot Paste",
+       "貼り付けたテキストはパズルとして読めません。\nパズルが見つかりません。\n" + cut},
+      // Exactly the limit, then the zero: nothing was cut.
+      {CF_UNICODETEXT, std::string(32766, '\n') + "\r\n", nullptr, "Cannot Paste",
+       "貼り付けたテキストはパズルとして読めません。\nパズルが見つかりません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 90) + " (" + std::to_string(c.text.size()) + " characters)");
+    NewBoard(16);
+    const Layers before = Snapshot();
+    if (c.format == CF_TEXT) {
+      PutAnsi(c.text);
+    } else {
+      PutUnicode(std::wstring(c.text.begin(), c.text.end()));
+    }
+    Paste();
+    const auto seen = watcher_->TakeSeen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, c.caption);
+    EXPECT_EQ(seen[0].text, c.message);
+    if (c.board != nullptr) {
+      ExpectNineBoard(c.board);
+    } else {
+      EXPECT_TRUE(SameLayers(Snapshot(), before));
+    }
+  }
+}
+
 TEST_F(PuzzleIoTest, ClipboardPasteOfSeveralPuzzlesTakesTheFirstAndSaysSo) {
   PutAnsi(std::string(kTwoSolutions) + "\r\n" + kTop95 + "\r\n");
   Paste();
