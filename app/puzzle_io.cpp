@@ -230,12 +230,16 @@ void OpenPuzzleFile(HWND window, const wchar_t* path) {
     return;
   }
   std::vector<uint8_t> bytes;
-  // An input-data file is read only as far as it takes to know it is too
-  // long, whatever the file's length.
-  ReadUpTo(file, kInputDataReadLimit, &bytes);
+  // The first bytes tell the kind; an input-data file is then read only as
+  // far as its board takes, whatever the file's length.
+  ReadUpTo(file, kFileKindBytes, &bytes);
   const bool utf16 = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
   const bool inputData = !utf16 && LooksLikeInputData(bytes.data(), bytes.size());
-  if (!inputData) ReadUpTo(file, kTextReadBound, &bytes);
+  if (inputData) {
+    ReadInputDataFile(file, &bytes);
+  } else {
+    ReadUpTo(file, kTextReadBound, &bytes);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {

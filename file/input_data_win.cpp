@@ -38,13 +38,13 @@ OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
   return record;
 }
 
-// The file's bytes up to one more than any input-data file has, so that a
-// huge file chosen with the "All" filter is neither read whole nor taken in
-// memory; false when it cannot be opened or read.
-bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
+// The file's bytes as far as its board takes them, so that a huge file chosen
+// with the "All" filter is neither read whole nor taken in memory; false when
+// it cannot be opened or read.
+bool ReadBoardFile(const char* path, std::vector<uint8_t>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  ReadUpTo(file, kInputDataReadLimit, bytes);
+  ReadInputDataFile(file, bytes);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
@@ -77,7 +77,7 @@ void LoadInputData(HWND window) {
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   if (GetOpenFileNameA(&record) == 0) return;
   std::vector<uint8_t> bytes;
-  if (!ReadInputDataFile(filePath, &bytes)) {
+  if (!ReadBoardFile(filePath, &bytes)) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
     return;
   }
