@@ -23,13 +23,13 @@ void ExitCommand(HWND window) {
 }
 
 void NewBoardCommand(HWND window, int gridSize) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   board.gridSize = gridSize;
   ResetBoard(window);
 }
 
 void ClearCommand(HWND window, void (*clear)()) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   clear();
   DrawBoard(window);
   DrawAllCells(window);
@@ -66,7 +66,7 @@ std::string HelpFileBeside(const std::string& programPath) {
 }
 
 void EndProgram(HWND window) {
-  StopWorker(window);
+  EndSearching(window);
   ReleaseCanvas();
   PostQuitMessage(0);
 }

@@ -28,6 +28,8 @@ const char kPasteCaption[] = "Cannot Paste";
 const char kSeveralPuzzlesCaption[] = "Several Puzzles";
 const char kSeveralPuzzlesText[] = "パズルが複数あります。\n最初のパズルを読み込みました。";
 const char kLongTextCaption[] = "Long Text";
+const char kSeveralFilesCaption[] = "Several Files";
+const char kSeveralFilesText[] = "ファイルが複数あります。\n最初のファイルだけを開きました。";
 const char kFirstPuzzleText[] = "最初のパズルを読み込みました。";
 const char kCutText[] = "先頭 64 KB より後のテキストは無視しました。";
 
@@ -186,7 +188,7 @@ bool HandlePuzzleKey(HWND window, UINT key) {
 }
 
 void PastePuzzle(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   std::string text;
   bool cut = false;
   switch (ClipboardText(window, &text, &cut)) {
@@ -204,7 +206,10 @@ void PastePuzzle(HWND window) {
 }
 
 void CopyPuzzle(HWND window, bool cluesOnly) {
-  const std::string lines = PuzzleToText(board.gridSize, cluesOnly ? board.given : board.shown);
+  // A running worker writes shown as it goes, never the clues.
+  int32_t shown[kMaxGridSize][kMaxGridSize];
+  CopyShown(shown);
+  const std::string lines = PuzzleToText(board.gridSize, cluesOnly ? board.given : shown);
   std::string text;
   for (char c : lines) {
     if (c == '\n') text += '\r';
@@ -223,7 +228,7 @@ void CopyPuzzle(HWND window, bool cluesOnly) {
 }
 
 void OpenPuzzleFile(HWND window, const wchar_t* path) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   std::FILE* file = _wfopen(path, L"rb");
   if (file == nullptr) {
     MessageBoxA(window, Narrow(path, CP_ACP).c_str(), "Cannot Open File", MB_OK);
@@ -260,6 +265,7 @@ void OpenPuzzleFile(HWND window, const wchar_t* path) {
 }
 
 void OnDropFiles(HWND window, HDROP drop) {
+  const UINT files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
   std::wstring path(length + 1, L'\0');
   const UINT got = DragQueryFileW(drop, 0, &path[0], length + 1);
@@ -267,6 +273,11 @@ void OnDropFiles(HWND window, HDROP drop) {
   if (got == 0) return;
   path.resize(got);
   OpenPuzzleFile(window, path.c_str());
+  // Whatever the first file brought, a message box among it, the window may
+  // have been closed meanwhile.
+  if (files > 1 && IsWindow(window)) {
+    MessageBoxA(window, kSeveralFilesText, kSeveralFilesCaption, MB_OK);
+  }
 }
 
 void OpenCommandLineFile(HWND window, const wchar_t* commandLine) {

@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "solver/board.h"
 #include "solver/window_hooks.h"
+#include "solver/worker.h"
 #include "view/canvas.h"
 
 namespace {
@@ -18,6 +19,7 @@ void OnCreate(HWND window) {
   board.gridSize = 9;
   board.cursor = {0, 0};
   board.searchStopped.store(1);
+  BeginSearching();
   EnableStartSearch(window, true);
   CreateCanvas(window);
   DragAcceptFiles(window, TRUE);

@@ -53,11 +53,12 @@ bool ReadBoardFile(const char* path, std::vector<uint8_t>* bytes) {
 }  // namespace
 
 void SaveInputData(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   char fileTitle[64] = "";
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_HIDEREADONLY);
   record.lpstrDefExt = "cvn";
-  if (GetSaveFileNameA(&record) == 0) return;
+  // The dialog handles every message, a close of the window among them.
+  if (GetSaveFileNameA(&record) == 0 || !IsWindow(window)) return;
   switch (WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
     case ReplaceOutcome::kReplaced:
       break;
@@ -72,10 +73,10 @@ void SaveInputData(HWND window) {
 }
 
 void LoadInputData(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   char fileTitle[64] = "";
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-  if (GetOpenFileNameA(&record) == 0) return;
+  if (GetOpenFileNameA(&record) == 0 || !IsWindow(window)) return;
   std::vector<uint8_t> bytes;
   if (!ReadBoardFile(filePath, &bytes)) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);

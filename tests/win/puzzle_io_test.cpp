@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/puzzle_io.h"
@@ -130,9 +131,10 @@ class PuzzleIoTest : public FolderWindowTest {
     return text;
   }
 
-  // Posts WM_DROPFILES with a drop of one file, as the shell makes it.
-  void Drop(const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
+  // Posts WM_DROPFILES with a drop of the files, as the shell makes it.
+  void Drop(const std::string& path, const std::string& second = "") {
+    std::wstring wide(path.begin(), path.end());
+    if (!second.empty()) wide += L'\0' + std::wstring(second.begin(), second.end());
     const size_t size = sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GHND, size);
     auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
@@ -241,6 +243,35 @@ TEST_F(PuzzleIoTest, ClipboardPasteLooksAtTheFirst64KbAndSaysWhenItCut) {
       EXPECT_TRUE(SameLayers(Snapshot(), before));
     }
   }
+}
+
+// Another window holds the clipboard open: the paste says the clipboard could
+// not be opened, not that it holds no text.
+TEST_F(PuzzleIoTest, ClipboardHeldOpenElsewhereIsReportedAsSuch) {
+  PutAnsi(kTop95);
+  EnterClue(3, 4, 7);
+  const Layers before = Snapshot();
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool held = false;
+  std::thread other([&] {
+    held = OpenClipboard(nullptr) != 0;
+    SetEvent(opened);
+    WaitForSingleObject(done, 10000);
+    if (held) CloseClipboard();
+  });
+  WaitForSingleObject(opened, 10000);
+  Paste();
+  SetEvent(done);
+  other.join();
+  CloseHandle(opened);
+  CloseHandle(done);
+  ASSERT_TRUE(held);
+  const auto seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Cannot Paste");
+  EXPECT_EQ(seen[0].text, "クリップボードを開けませんでした。");
+  EXPECT_TRUE(SameLayers(Snapshot(), before));
 }
 
 TEST_F(PuzzleIoTest, ClipboardPasteOfSeveralPuzzlesTakesTheFirstAndSaysSo) {
@@ -359,6 +390,14 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   EXPECT_EQ(seen[0].text.find(path), 0u) << seen[0].text;
   EXPECT_NE(seen[0].text.find("3 行 1 文字目"), std::string::npos) << seen[0].text;
   EXPECT_TRUE(SameLayers(Snapshot(), before));
+
+  // Several files at once: the first opens, and the user hears of the rest.
+  Drop(WriteTemp("first.txt", kTop95), WriteTemp("second.txt", kTwoSolutions));
+  seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Several Files");
+  EXPECT_EQ(seen[0].text, "ファイルが複数あります。\n最初のファイルだけを開きました。");
+  ExpectNineBoard(kTop95);
 }
 
 TEST_F(PuzzleIoTest, CommandLineOpensTheFileItNames) {
