@@ -23,13 +23,13 @@ void ExitCommand(HWND window) {
 }
 
 void NewBoardCommand(HWND window, int gridSize) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   board.gridSize = gridSize;
   ResetBoard(window);
 }
 
 void ClearCommand(HWND window, void (*clear)()) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   clear();
   DrawBoard(window);
   DrawAllCells(window);
@@ -51,14 +51,22 @@ void HelpCommand() {
 std::string HelpFilePath() {
   char module[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-  std::string path(module, length < MAX_PATH ? length : 0);
-  const size_t slash = path.find_last_of("\\/");
-  path.resize(slash == std::string::npos ? 0 : slash + 1);
-  return path + kHelpFileName;
+  return HelpFileBeside(std::string(module, length < MAX_PATH ? length : 0));
+}
+
+// Walked by character: in code page 932 the second byte of 表 or ソ is 0x5C,
+// which a walk by bytes would take for a backslash.
+std::string HelpFileBeside(const std::string& programPath) {
+  const char* const start = programPath.c_str();
+  const char* name = start;
+  for (const char* c = start; *c != '\0'; c = CharNextA(c)) {
+    if (*c == '\\' || *c == '/') name = c + 1;
+  }
+  return programPath.substr(0, static_cast<size_t>(name - start)) + kHelpFileName;
 }
 
 void EndProgram(HWND window) {
-  StopWorker(window);
+  EndSearching(window);
   ReleaseCanvas();
   PostQuitMessage(0);
 }

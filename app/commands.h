@@ -11,6 +11,9 @@ void OnCommand(HWND window, int commandId);
 
 // The help file beside the program, whatever the current directory is.
 std::string HelpFilePath();
+// The help file in the folder of the program at `programPath`, a path in the
+// ANSI code page.
+std::string HelpFileBeside(const std::string& programPath);
 
 // The end of the program, from WM_DESTROY and a confirmed Exit: stops the
 // solve and waits for it, so that nothing draws once the canvas is released,

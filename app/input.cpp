@@ -169,14 +169,14 @@ void OnRightButton(HWND window, int x, int y) {
 
 void EnterDigitCommand(HWND window, int digit) {
   if (!OnBoard(board.cursor)) return;
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   board.solutionShown = 0;
   SetCursorCell(board.cursor.x, board.cursor.y, digit);
   RedrawSelection(window, FALSE);
 }
 
 void ClearCellCommand(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   if (!OnBoard(board.cursor)) return;
   board.solutionShown = 0;
   SetCursorCell(board.cursor.x, board.cursor.y, 0);

@@ -1,5 +1,6 @@
 #include "app/puzzle_io.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,9 +19,19 @@ namespace {
 // first puzzle well before the end.
 constexpr size_t kTextReadBound = 1 << 20;
 
+// The clipboard's text is looked at this far (bytes of its block, whichever
+// format): the largest board with generous separators takes a few KB, and a
+// huge paste is never taken in whole.
+constexpr size_t kPasteLimit = 64 * 1024;
+
 const char kPasteCaption[] = "Cannot Paste";
 const char kSeveralPuzzlesCaption[] = "Several Puzzles";
 const char kSeveralPuzzlesText[] = "パズルが複数あります。\n最初のパズルを読み込みました。";
+const char kLongTextCaption[] = "Long Text";
+const char kSeveralFilesCaption[] = "Several Files";
+const char kSeveralFilesText[] = "ファイルが複数あります。\n最初のファイルだけを開きました。";
+const char kFirstPuzzleText[] = "最初のパズルを読み込みました。";
+const char kCutText[] = "先頭 64 KB より後のテキストは無視しました。";
 
 bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
@@ -91,39 +102,61 @@ std::string ReasonText(const PuzzleTextError& error) {
   return Format("%d 行 %d 文字目：", error.line, error.column) + why;
 }
 
-// The first puzzle of a text onto the board, or the reason it is refused.
-void TakePuzzleText(HWND window, const std::string& text, const std::string& refusedText,
+// The first puzzle of a text onto the board, or the reason it is refused;
+// `cut` when the text was cut short of its end, which every message then says.
+void TakePuzzleText(HWND window, const std::string& text, bool cut, const std::string& refusedText,
                     const char* refusedCaption) {
+  const std::string cutNote = cut ? std::string("\n") + kCutText : "";
   InputData data;
   bool more = false;
   PuzzleTextError error;
   if (!ReadFirstPuzzle(text, &data, &more, &error)) {
-    MessageBoxA(window, (refusedText + ReasonText(error)).c_str(), refusedCaption, MB_OK);
+    MessageBoxA(window, (refusedText + ReasonText(error) + cutNote).c_str(), refusedCaption, MB_OK);
     return;
   }
   ShowInputData(window, data);
-  if (more) MessageBoxA(window, kSeveralPuzzlesText, kSeveralPuzzlesCaption, MB_OK);
+  if (more) {
+    MessageBoxA(window, (kSeveralPuzzlesText + cutNote).c_str(), kSeveralPuzzlesCaption, MB_OK);
+  } else if (cut) {
+    MessageBoxA(window, (kFirstPuzzleText + cutNote).c_str(), kLongTextCaption, MB_OK);
+  }
 }
 
-// The clipboard's text as UTF-8; false when it holds none.
-bool ClipboardText(HWND window, std::string* text) {
-  if (!OpenClipboard(window)) return false;
+enum class ClipboardRead { kText, kNoText, kCannotOpen };
+
+// The text of a clipboard block up to its terminating zero, read no further
+// than the block's own size (another program may have left the zero out) nor
+// than kPasteLimit bytes; *cut when the text goes on past the limit.
+template <typename Char>
+bool BoundedText(HANDLE block, std::basic_string<Char>* text, bool* cut) {
+  const auto* chars = static_cast<const Char*>(GlobalLock(block));
+  if (chars == nullptr) return false;
+  const size_t size = GlobalSize(block) / sizeof(Char);
+  const size_t limit = kPasteLimit / sizeof(Char);
+  const size_t look = std::min(size, limit + 1);  // one more tells whether the text goes on
+  size_t length = 0;
+  while (length < look && chars[length] != 0) ++length;
+  *cut = length > limit;
+  text->assign(chars, std::min(length, limit));
+  GlobalUnlock(block);
+  return true;
+}
+
+// The clipboard's text as UTF-8, Unicode text first, else ANSI text.
+ClipboardRead ClipboardText(HWND window, std::string* text, bool* cut) {
+  if (!OpenClipboard(window)) return ClipboardRead::kCannotOpen;
   bool found = false;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
-      *text = Narrow(wide, CP_UTF8);
-      GlobalUnlock(data);
-      found = true;
-    }
+  if (HANDLE unicode = GetClipboardData(CF_UNICODETEXT)) {
+    std::wstring wide;
+    found = BoundedText(unicode, &wide, cut);
+    if (found) *text = Narrow(wide, CP_UTF8);
   } else if (HANDLE ansi = GetClipboardData(CF_TEXT)) {
-    if (const auto* narrow = static_cast<const char*>(GlobalLock(ansi))) {
-      *text = Narrow(Widen(narrow, CP_ACP), CP_UTF8);
-      GlobalUnlock(ansi);
-      found = true;
-    }
+    std::string narrow;
+    found = BoundedText(ansi, &narrow, cut);
+    if (found) *text = Narrow(Widen(narrow, CP_ACP), CP_UTF8);
   }
   CloseClipboard();
-  return found;
+  return found ? ClipboardRead::kText : ClipboardRead::kNoText;
 }
 
 HGLOBAL GlobalCopy(const void* bytes, size_t size) {
@@ -155,17 +188,28 @@ bool HandlePuzzleKey(HWND window, UINT key) {
 }
 
 void PastePuzzle(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   std::string text;
-  if (!ClipboardText(window, &text)) {
-    MessageBoxA(window, "クリップボードにテキストがありません。", kPasteCaption, MB_OK);
-    return;
+  bool cut = false;
+  switch (ClipboardText(window, &text, &cut)) {
+    case ClipboardRead::kText:
+      break;
+    case ClipboardRead::kNoText:
+      MessageBoxA(window, "クリップボードにテキストがありません。", kPasteCaption, MB_OK);
+      return;
+    case ClipboardRead::kCannotOpen:
+      MessageBoxA(window, "クリップボードを開けませんでした。", kPasteCaption, MB_OK);
+      return;
   }
-  TakePuzzleText(window, text, "貼り付けたテキストはパズルとして読めません。\n", kPasteCaption);
+  TakePuzzleText(window, text, cut, "貼り付けたテキストはパズルとして読めません。\n",
+                 kPasteCaption);
 }
 
 void CopyPuzzle(HWND window, bool cluesOnly) {
-  const std::string lines = PuzzleToText(board.gridSize, cluesOnly ? board.given : board.shown);
+  // A running worker writes shown as it goes, never the clues.
+  int32_t shown[kMaxGridSize][kMaxGridSize];
+  CopyShown(shown);
+  const std::string lines = PuzzleToText(board.gridSize, cluesOnly ? board.given : shown);
   std::string text;
   for (char c : lines) {
     if (c == '\n') text += '\r';
@@ -184,19 +228,23 @@ void CopyPuzzle(HWND window, bool cluesOnly) {
 }
 
 void OpenPuzzleFile(HWND window, const wchar_t* path) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   std::FILE* file = _wfopen(path, L"rb");
   if (file == nullptr) {
     MessageBoxA(window, Narrow(path, CP_ACP).c_str(), "Cannot Open File", MB_OK);
     return;
   }
   std::vector<uint8_t> bytes;
-  // An input-data file is read only as far as it takes to know it is too
-  // long, whatever the file's length.
-  ReadUpTo(file, kInputDataReadLimit, &bytes);
+  // The first bytes tell the kind; an input-data file is then read only as
+  // far as its board takes, whatever the file's length.
+  ReadUpTo(file, kFileKindBytes, &bytes);
   const bool utf16 = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
   const bool inputData = !utf16 && LooksLikeInputData(bytes.data(), bytes.size());
-  if (!inputData) ReadUpTo(file, kTextReadBound, &bytes);
+  if (inputData) {
+    ReadInputDataFile(file, &bytes);
+  } else {
+    ReadUpTo(file, kTextReadBound, &bytes);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {
@@ -213,10 +261,11 @@ void OpenPuzzleFile(HWND window, const wchar_t* path) {
                                (bytes.size() - 2) / sizeof(wchar_t)),
                   CP_UTF8);
   }
-  TakePuzzleText(window, text, Narrow(path, CP_ACP) + "\n", kBadFileText);
+  TakePuzzleText(window, text, false, Narrow(path, CP_ACP) + "\n", kBadFileText);
 }
 
 void OnDropFiles(HWND window, HDROP drop) {
+  const UINT files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
   std::wstring path(length + 1, L'\0');
   const UINT got = DragQueryFileW(drop, 0, &path[0], length + 1);
@@ -224,6 +273,11 @@ void OnDropFiles(HWND window, HDROP drop) {
   if (got == 0) return;
   path.resize(got);
   OpenPuzzleFile(window, path.c_str());
+  // Whatever the first file brought, a message box among it, the window may
+  // have been closed meanwhile.
+  if (files > 1 && IsWindow(window)) {
+    MessageBoxA(window, kSeveralFilesText, kSeveralFilesCaption, MB_OK);
+  }
 }
 
 void OpenCommandLineFile(HWND window, const wchar_t* commandLine) {

@@ -22,7 +22,8 @@ void CopyPuzzle(HWND window, bool cluesOnly);
 // load command's rules, anything else through the reader of puzzle text.
 void OpenPuzzleFile(HWND window, const wchar_t* path);
 
-// WM_DROPFILES: opens the first file dropped and releases the drop.
+// WM_DROPFILES: opens the first file dropped, says so when there were more,
+// and releases the drop.
 void OnDropFiles(HWND window, HDROP drop);
 
 // The file named as the first argument of a command line, if any.

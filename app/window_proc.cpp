@@ -1,12 +1,15 @@
 // The window procedure: a switchboard from messages to their handlers.
 #include <windowsx.h>
 
+#include <new>
+
 #include "app/commands.h"
 #include "app/input.h"
 #include "app/puzzle_io.h"
 #include "app/shell.h"
 #include "solver/board.h"
 #include "solver/window_hooks.h"
+#include "solver/worker.h"
 #include "view/canvas.h"
 
 namespace {
@@ -16,6 +19,7 @@ void OnCreate(HWND window) {
   board.gridSize = 9;
   board.cursor = {0, 0};
   board.searchStopped.store(1);
+  BeginSearching();
   EnableStartSearch(window, true);
   CreateCanvas(window);
   DragAcceptFiles(window, TRUE);
@@ -32,9 +36,7 @@ void OnPaint(HWND window) {
 
 void OnDestroy(HWND window) { EndProgram(window); }
 
-}  // namespace
-
-LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       OnCreate(window);
@@ -62,4 +64,23 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
+}
+
+}  // namespace
+
+// An exception must not leave the window procedure: the system code between
+// here and the message loop cannot pass it on, and the program would end
+// with the user's board. The handler that threw has stopped where it was;
+// the user is told and the window goes on.
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const char* failure = nullptr;
+  try {
+    return Dispatch(window, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    failure = "メモリが足りないため、操作を中断しました。";
+  } catch (...) {
+    failure = "エラーのため、操作を中断しました。";
+  }
+  MessageBoxA(IsWindow(window) ? window : nullptr, failure, "Error", MB_OK);
+  return 0;
 }

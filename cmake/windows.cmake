@@ -17,6 +17,7 @@ add_library(corvana_app STATIC
   app/window_hooks_win.cpp
   app/window_proc.cpp
   file/input_data_win.cpp
+  file/replace_file_win.cpp
   view/canvas.cpp
   view/draw.cpp
 )

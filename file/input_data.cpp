@@ -51,9 +51,35 @@ void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes) {
   }
 }
 
+// The header stored with a 0x0D before each of its bytes: as far as a reader
+// looks to know what the board takes.
+constexpr size_t kLongestStoredHeader = 2 * kInputDataHeaderSize;
+
+size_t InputDataBytesNeeded(const uint8_t* bytes, size_t size) {
+  size_t at = 0;
+  size_t logical = 0;
+  uint8_t gridSize = 0;
+  for (; logical < kInputDataHeaderSize && at < size && bytes[at] != kEndOfFile; ++logical) {
+    if (bytes[at] == kCarriageReturn && at + 1 < size && bytes[at + 1] == kLineFeed) ++at;
+    gridSize = bytes[at++];
+  }
+  if (logical < kInputDataHeaderSize || !IsGridSize(gridSize)) return at;
+  return at + 2 * static_cast<size_t>(gridSize * gridSize);
+}
+
+void ReadInputDataFile(std::FILE* file, std::vector<uint8_t>* bytes) {
+  ReadUpTo(file, kLongestStoredHeader, bytes);
+  const size_t needed = InputDataBytesNeeded(bytes->data(), bytes->size());
+  if (bytes->size() > needed) {
+    bytes->resize(needed);
+  } else {
+    ReadUpTo(file, needed, bytes);
+  }
+}
+
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data) {
-  if (size > kMaxInputDataFileSize) return InputDataStatus::kTooLong;
-  const std::vector<uint8_t> logical = FromTextMode(bytes, size);
+  const std::vector<uint8_t> logical =
+      FromTextMode(bytes, std::min(size, InputDataBytesNeeded(bytes, size)));
   if (logical.size() < kInputDataHeaderSize) return InputDataStatus::kBadHeader;
   const int n = logical[3];
   if (!IsGridSize(n)) return InputDataStatus::kBadHeader;

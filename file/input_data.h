@@ -3,7 +3,11 @@
 // through the text-mode line-end translation of the platform's file streams.
 // We do that translation ourselves so the bytes on disk are the same on every
 // platform: writing stores 0x0A as 0x0D 0x0A; reading turns 0x0D 0x0A back into
-// 0x0A and stops at a byte 0x1A. Pure functions, callable from any thread.
+// 0x0A and stops at a byte 0x1A. The encoding and decoding are pure functions,
+// callable from any thread, and ReadUpTo reads a file the caller has opened;
+// the two that go between a file's content and the board touch the
+// process-wide board and belong to the window thread. Opening, writing and
+// replacing files is the callers' (file/replace_file.h for the last).
 #pragma once
 
 #include <cstddef>
@@ -24,29 +28,36 @@ struct InputData {
 };
 
 // The longest file the program writes: the header and a 25 x 25 board whose
-// every clue is 10, each stored as two bytes. A longer file is no input-data
-// file, so a reader needs to take in at most one byte more than this.
+// every clue is 10, each stored as two bytes.
 constexpr size_t kMaxInputDataFileSize = kInputDataHeaderSize + 2 * kMaxGridSize * kMaxGridSize;
-constexpr size_t kInputDataReadLimit = kMaxInputDataFileSize + 1;
 
 enum class InputDataStatus {
   kOk,
   kBadHeader,  // the data ends within the header, or the size is not 9/16/25
   kBadClues,   // a clue above N, or the data ends before all N x N clues
-  kTooLong,    // more than kMaxInputDataFileSize bytes on disk
 };
 
 // The bytes on disk for `data`.
 std::vector<uint8_t> EncodeInputData(const InputData& data);
 
-// Parses the bytes on disk of a whole file into *data (or its first
-// kInputDataReadLimit bytes, which is enough to know it is too long). *data is written in
-// full only when the result is kOk; otherwise it is left untouched.
+// Parses the bytes on disk of a file into *data; bytes behind the N x N clues
+// are no part of the board and are not looked at. *data is written in full
+// only when the result is kOk; otherwise it is left untouched.
 InputDataStatus DecodeInputData(const uint8_t* bytes, size_t size, InputData* data);
+
+// How many of a file's first bytes its board can take up on disk, told by the
+// header among `bytes`: the header as stored, then two bytes a clue at most.
+// For a header that ends early or names no board size, the bytes up to there.
+size_t InputDataBytesNeeded(const uint8_t* bytes, size_t size);
 
 // Appends the next bytes of an open file to *bytes until it holds `bound`
 // bytes or the file ends; whether reading failed, std::ferror tells.
 void ReadUpTo(std::FILE* file, size_t bound, std::vector<uint8_t>* bytes);
+
+// Reads an input-data file from an open file whose first bytes *bytes may
+// already hold, only as far as its header says its board takes, however long
+// the file is; whether reading failed, std::ferror tells.
+void ReadInputDataFile(std::FILE* file, std::vector<uint8_t>* bytes);
 
 // The clues of the board (board.given at board.gridSize).
 InputData InputDataFromBoard();

@@ -4,10 +4,10 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "file/input_data.h"
+#include "file/replace_file.h"
 #include "solver/board.h"
 #include "solver/worker.h"
 
@@ -38,46 +38,13 @@ OPENFILENAMEA DialogRecord(HWND window, char* fileTitle, DWORD flags) {
   return record;
 }
 
-enum class SaveOutcome {
-  kSaved,
-  kCannotOpen,   // no file could be made beside the target
-  kCannotWrite,  // made, but a write, the close or the replace failed
-};
-
-// Writes the whole file beside the target and moves it over the target only
-// when every write and the close have succeeded, so a failure leaves an
-// existing file as it was.
-SaveOutcome WriteFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
-  std::string directory(path);
-  const size_t slash = directory.find_last_of("\\/");
-  directory.resize(slash == std::string::npos ? 0 : slash + 1);
-  if (directory.empty()) directory = ".";
-  char temporary[MAX_PATH];
-  if (GetTempFileNameA(directory.c_str(), "cvn", 0, temporary) == 0) {
-    return SaveOutcome::kCannotOpen;
-  }
-  std::FILE* file = std::fopen(temporary, "wb");
-  if (file == nullptr) {
-    DeleteFileA(temporary);
-    return SaveOutcome::kCannotOpen;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed &&
-      MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return SaveOutcome::kSaved;
-  }
-  DeleteFileA(temporary);
-  return SaveOutcome::kCannotWrite;
-}
-
-// The file's bytes up to one more than any input-data file has, so that a
-// huge file chosen with the "All" filter is neither read whole nor taken in
-// memory; false when it cannot be opened or read.
-bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
+// The file's bytes as far as its board takes them, so that a huge file chosen
+// with the "All" filter is neither read whole nor taken in memory; false when
+// it cannot be opened or read.
+bool ReadBoardFile(const char* path, std::vector<uint8_t>* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  ReadUpTo(file, kInputDataReadLimit, bytes);
+  ReadInputDataFile(file, bytes);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
@@ -86,18 +53,19 @@ bool ReadInputDataFile(const char* path, std::vector<uint8_t>* bytes) {
 }  // namespace
 
 void SaveInputData(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   char fileTitle[64] = "";
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_HIDEREADONLY);
   record.lpstrDefExt = "cvn";
-  if (GetSaveFileNameA(&record) == 0) return;
+  // The dialog handles every message, a close of the window among them.
+  if (GetSaveFileNameA(&record) == 0 || !IsWindow(window)) return;
   switch (WriteFileReplacing(filePath, EncodeInputData(InputDataFromBoard()))) {
-    case SaveOutcome::kSaved:
+    case ReplaceOutcome::kReplaced:
       break;
-    case SaveOutcome::kCannotOpen:
+    case ReplaceOutcome::kCannotCreate:
       MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
       return;
-    case SaveOutcome::kCannotWrite:
+    case ReplaceOutcome::kCannotWrite:
       MessageBoxA(window, filePath, "Cannot Write File", MB_OK);
       return;
   }
@@ -105,12 +73,12 @@ void SaveInputData(HWND window) {
 }
 
 void LoadInputData(HWND window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   char fileTitle[64] = "";
   OPENFILENAMEA record = DialogRecord(window, fileTitle, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-  if (GetOpenFileNameA(&record) == 0) return;
+  if (GetOpenFileNameA(&record) == 0 || !IsWindow(window)) return;
   std::vector<uint8_t> bytes;
-  if (!ReadInputDataFile(filePath, &bytes)) {
+  if (!ReadBoardFile(filePath, &bytes)) {
     MessageBoxA(window, filePath, "Cannot Open File", MB_OK);
     return;
   }

@@ -23,9 +23,8 @@ void SaveInputData(HWND window);
 // board, its size and its clues as they were.
 void LoadInputData(HWND window);
 
-// The board of an input-data file's bytes (at most kInputDataReadLimit of
-// them), as the load command takes it: a rejected file shows the load
-// command's message and leaves the board as it was.
+// The board of an input-data file's bytes, as the load command takes it: a rejected file shows the
+// load command's message and leaves the board as it was.
 void TakeInputData(HWND window, const std::vector<uint8_t>& bytes);
 
 // A new board of the data's size with its clues, drawn.

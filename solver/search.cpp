@@ -4,6 +4,7 @@
 
 #include "solver/board.h"
 #include "solver/engine/engine.h"
+#include "solver/shown_lock.h"
 
 // What the search accepts is every completion of the board in which no two
 // cells of a row, column or box share a digit and every empty cell keeps a
@@ -91,6 +92,7 @@ bool DrawDue() {
 }
 
 void DrawSearch(const uint8_t* digits) {
+  std::lock_guard<std::mutex> lock(shownLock);
   const int n = board.gridSize;
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
@@ -108,6 +110,7 @@ const SearchWatch searchWatch = {DrawDue, DrawSearch};
 // tries it when the progress display is on. Like every step of the search it
 // gives way to a stop request, leaving the digits written so far; false then.
 bool ShowSolution(WindowHandle window) {
+  std::lock_guard<std::mutex> lock(shownLock);
   const int n = board.gridSize;
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {

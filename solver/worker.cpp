@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -10,6 +11,9 @@
 #include "solver/check.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "solver/shown_lock.h"
+
+std::mutex shownLock;
 
 namespace {
 
@@ -26,6 +30,9 @@ std::mutex exitMutex;
 std::condition_variable exitSignal;
 bool workerRunning = false;
 unsigned workerNumber = 0;
+
+// Set from the window's end until a new window begins; window thread only.
+bool windowEnding = false;
 
 // How long the waiting window thread sleeps between two looks at the messages
 // the worker may have sent it.
@@ -69,27 +76,36 @@ void WaitForWorker(WindowHandle window) {
 // Repeats until no worker is left: a start handled while waiting leaves a new
 // worker behind, which this step must stop too, since its caller goes on to
 // change the board.
-void StopWorker(WindowHandle window) {
+bool StopWorker(WindowHandle window) {
   do {
     board.searchStopped.store(1);
     EnableStartSearch(window, true);
     WaitForWorker(window);
   } while (workerThread.joinable());
+  return !windowEnding;
 }
+
+void EndSearching(WindowHandle window) {
+  windowEnding = true;
+  StopWorker(window);
+}
+
+void BeginSearching() { windowEnding = false; }
 
 namespace {
 
 // Command 500 up to the worker's start: false when the clues clash, which has
-// then been reported.
+// then been reported, or when the window is closing.
 bool PrepareStart(WindowHandle window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return false;
   if (board.solutionShown == 0) {
     ClearWorking();
     DrawAllCells(window);
   }
   if (CheckInput(window, 0, 0) == 0) {
     ShowResultMessage(window, ResultMessage::kInputConflict);
-    DrawAllCells(window);
+    // The message box handles every message, a close among them.
+    if (!windowEnding) DrawAllCells(window);
     return false;
   }
   board.searchStopped.store(0);
@@ -125,17 +141,26 @@ void StartSearchInPlace(WindowHandle window) {
 }
 
 void AbortSearch(WindowHandle window) {
-  StopWorker(window);
+  if (!StopWorker(window)) return;
   DrawBoard(window);
   DrawAllCells(window);
 }
 
+void CopyShown(int32_t cells[kMaxGridSize][kMaxGridSize]) {
+  std::lock_guard<std::mutex> lock(shownLock);
+  std::memcpy(cells, board.shown, sizeof board.shown);
+}
+
 void SolveWorker(WindowHandle window) {
-  Propagate(window);
+  {
+    std::lock_guard<std::mutex> lock(shownLock);
+    Propagate(window);
+  }
   const int result = SearchFrom(window, 0, 0);
   if (result == kSearchStopped) return;
   if (result == kSearchFailed) {
     ShowResultMessage(window, ResultMessage::kNoSolution);
+    std::lock_guard<std::mutex> lock(shownLock);
     ClearWorking();
   }
   DrawBoard(window);

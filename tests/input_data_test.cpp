@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 #include "tests/fake_window.h"
 
 namespace {
@@ -115,38 +119,38 @@ TEST(InputDataTest, RejectsBadSizesAndCluesAndLeavesTheTargetAlone) {
   EXPECT_TRUE(SameClues(read, untouched));
 }
 
-// The longest file the program can write is the limit; one byte more on disk,
-// even behind an end-of-data byte, is no input-data file.
-TEST(InputDataTest, FilesLongerThanTheLongestBoardAreRejected) {
-  static_assert(kMaxInputDataFileSize == 1254, "4 + 2 * 625");
-  InputData tens = Board(25);
-  for (int i = 0; i < 625; ++i) tens.given[i % 25][i / 25] = 10;
-  std::vector<uint8_t> bytes = EncodeInputData(tens);
-  ASSERT_EQ(bytes.size(), kMaxInputDataFileSize);
-  InputData read = {};
-  ASSERT_EQ(Decode(bytes, &read), InputDataStatus::kOk);
-  EXPECT_TRUE(SameClues(read, tens));
+// Bytes behind the clues are no part of the board, however many: a reader
+// takes in only the bytes on disk the header's size can need (4 + 2 N N) and
+// the decoder looks no further.
+TEST(InputDataTest, BytesBehindTheCluesAreIgnoredAndNotEvenRead) {
+  for (int n : {9, 16, 25}) {
+    InputData data = Board(n);
+    for (int i = 0; i < n * n; i += 2) data.given[i % n][i / n] = i % 3 == 0 ? 10 % (n + 1) : n;
+    const std::vector<uint8_t> clues = EncodeInputData(data);
+    const size_t limit = 4 + 2 * static_cast<size_t>(n * n);
+    for (size_t behind : {size_t{0}, size_t{1}, kMaxInputDataFileSize, size_t{1} << 20}) {
+      SCOPED_TRACE(std::to_string(n) + " + " + std::to_string(behind));
+      std::vector<uint8_t> bytes = clues;
+      bytes.resize(clues.size() + behind, 0x33);
+      if (behind > 0) bytes[clues.size()] = 0xFF;
+      InputData read = {};
+      ASSERT_EQ(Decode(bytes, &read), InputDataStatus::kOk);
+      EXPECT_TRUE(SameClues(read, data));
 
-  InputData untouched = Board(16);
-  untouched.given[2][3] = 4;
-  read = untouched;
-  bytes.push_back(0);
-  EXPECT_EQ(Decode(bytes, &read), InputDataStatus::kTooLong);
-  EXPECT_TRUE(SameClues(read, untouched));
-
-  InputData small = Board(9);
-  small.given[4][4] = 5;
-  bytes = EncodeInputData(small);
-  bytes.push_back(0x1A);
-  bytes.resize(kMaxInputDataFileSize, 0x33);
-  ASSERT_EQ(Decode(bytes, &read), InputDataStatus::kOk) << "trailing bytes up to the limit";
-  EXPECT_TRUE(SameClues(read, small));
-  read = untouched;
-  for (size_t size : {kInputDataReadLimit, size_t{4096}, size_t{1} << 20}) {
-    bytes.resize(size, 0x33);
-    EXPECT_EQ(Decode(bytes, &read), InputDataStatus::kTooLong) << size;
+      std::FILE* file = std::tmpfile();
+      ASSERT_NE(file, nullptr);
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::rewind(file);
+      std::vector<uint8_t> taken;
+      ReadInputDataFile(file, &taken);
+      EXPECT_EQ(std::ftell(file), static_cast<long>(std::min(bytes.size(), limit)));
+      std::fclose(file);
+      EXPECT_EQ(taken, std::vector<uint8_t>(bytes.begin(), bytes.begin() + taken.size()));
+      read = {};
+      ASSERT_EQ(Decode(taken, &read), InputDataStatus::kOk);
+      EXPECT_TRUE(SameClues(read, data));
+    }
   }
-  EXPECT_TRUE(SameClues(read, untouched));
 }
 
 TEST(InputDataTest, EveryTruncationIsRejected) {

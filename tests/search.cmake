@@ -19,6 +19,7 @@ target_link_libraries(corvana_core_reference PUBLIC Threads::Threads)
 
 add_executable(corvana-solve-reference
   ${PROJECT_SOURCE_DIR}/tools/corvana_solve.cpp
+  ${PROJECT_SOURCE_DIR}/file/replace_file_posix.cpp
   ${PROJECT_SOURCE_DIR}/tools/puzzle_convert.cpp
   ${PROJECT_SOURCE_DIR}/tools/puzzle_input.cpp
   ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp

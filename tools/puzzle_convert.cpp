@@ -1,47 +1,13 @@
 #include "tools/puzzle_convert.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "file/input_data.h"
 #include "file/puzzle_text.h"
+#include "file/replace_file.h"
 #include "tools/puzzle_input.h"
-
-namespace {
-
-// Writes the whole file beside the target and renames it over the target only
-// when every write and the close have succeeded, so a failure leaves an
-// existing file as it was.
-bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::string temporary = path + ".XXXXXX";
-  const int descriptor = mkstemp(&temporary[0]);
-  if (descriptor < 0) return false;
-  // mkstemp makes the file for its owner alone; the file gets the mode any
-  // new file would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t got = write(descriptor, bytes.data() + written, bytes.size() - written);
-    if (got <= 0) break;
-    written += static_cast<size_t>(got);
-  }
-  const bool closed = close(descriptor) == 0;
-  if (written == bytes.size() && closed && std::rename(temporary.c_str(), path.c_str()) == 0) {
-    return true;
-  }
-  const int saved = errno;
-  std::remove(temporary.c_str());
-  errno = saved;
-  return false;
-}
-
-}  // namespace
 
 int WriteCvnCommand(const std::string& out, const std::string& file) {
   // The first puzzle, and how many more read after it: words around a
@@ -74,7 +40,7 @@ int WriteCvnCommand(const std::string& out, const std::string& file) {
                  Printable(file).c_str(), more + 1, secondLine);
     return 2;
   }
-  if (!WriteFileReplacing(out, EncodeInputData(first.data))) {
+  if (WriteFileReplacing(out, EncodeInputData(first.data)) != ReplaceOutcome::kReplaced) {
     std::fprintf(stderr, "corvana-solve: cannot write %s: %s\n", Printable(out).c_str(),
                  std::strerror(errno));
     return 1;

@@ -21,8 +21,6 @@ const char* DescribeStatus(InputDataStatus status) {
     case InputDataStatus::kBadClues:
       return "not a valid input-data file: a clue is above the board size or the clues end "
              "early";
-    case InputDataStatus::kTooLong:
-      return "not a valid input-data file: longer than 1254 bytes, the size of the largest board";
     case InputDataStatus::kOk:
       break;
   }
@@ -54,24 +52,10 @@ bool ReadMore(Input* input, size_t most, std::string* bytes) {
   return got > 0;
 }
 
-// The bytes on disk that an input-data file's header says its board takes:
-// the header, each of its four bytes as stored (0x0D 0x0A stands for 0x0A),
-// then two bytes a clue at most. Past them nothing belongs to the board.
-size_t InputDataBytesNeeded(const std::string& head) {
-  size_t at = 0;
-  size_t logical = 0;
-  uint8_t size = 0;
-  for (; logical < kInputDataHeaderSize && at < head.size() && head[at] != '\x1A'; ++logical) {
-    if (head[at] == '\r' && at + 1 < head.size() && head[at + 1] == '\n') ++at;
-    size = static_cast<uint8_t>(head[at++]);
-  }
-  if (logical < kInputDataHeaderSize || !IsGridSize(size)) return at;
-  return std::min(at + 2 * size * size, kMaxInputDataFileSize);
-}
-
 bool TakeInputData(const std::string& name, Input* input, std::string* bytes,
                    const std::function<bool(const Puzzle&)>& take) {
-  const size_t needed = InputDataBytesNeeded(*bytes);
+  const size_t needed =
+      InputDataBytesNeeded(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
   while (bytes->size() < needed && ReadMore(input, needed - bytes->size(), bytes)) {
   }
   if (input->failed) return false;

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/puzzle_io.h"
@@ -131,9 +132,10 @@ class PuzzleIoTest : public FolderWindowTest {
     return text;
   }
 
-  // Posts WM_DROPFILES with a drop of one file, as the shell makes it.
-  void Drop(const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
+  // Posts WM_DROPFILES with a drop of the files, as the shell makes it.
+  void Drop(const std::string& path, const std::string& second = "") {
+    std::wstring wide(path.begin(), path.end());
+    if (!second.empty()) wide += L'\0' + std::wstring(second.begin(), second.end());
     const size_t size = sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GHND, size);
     auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
@@ -205,6 +207,81 @@ TEST_F(PuzzleIoTest, ClipboardRefusalSaysWhereAndKeepsTheBoard) {
   seen = watcher_->TakeSeen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "Cannot Paste");
+  EXPECT_TRUE(SameLayers(Snapshot(), before));
+}
+
+// Of the clipboard's text only the first 64 KB are looked at; a text cut
+// there says so in whatever message the paste shows.
+TEST_F(PuzzleIoTest, ClipboardPasteLooksAtTheFirst64KbAndSaysWhenItCut) {
+  const std::string cut = "先頭 64 KB より後のテキストは無視しました。";
+  const std::string top95 = std::string(kTop95) + "\r\n";
+  const std::string huge(3 << 20, 'x');
+  struct Case {
+    UINT format;
+    std::string text;  // the block as ASCII, widened for CF_UNICODETEXT
+    const char* board;
+    const char* caption;  // of the one message
+    std::string message;
+  };
+  const Case cases[] = {
+      {CF_TEXT, top95 + huge, kTop95, "Long Text", "最初のパズルを読み込みました。\n" + cut},
+      {CF_UNICODETEXT, top95 + huge, kTop95, "Long Text", "最初のパズルを読み込みました。\n" + cut},
+      {CF_TEXT, top95 + kTwoSolutions + "\r\n" + huge, kTop95, "Several Puzzles",
+       "パズルが複数あります。\n最初のパズルを読み込みました。\n" + cut},
+      {CF_TEXT, std::string(70000, '\n') + kTop95, nullptr, "Cannot Paste",
+       "貼り付けたテキストはパズルとして読めません。\nパズルが見つかりません。\n" + cut},
+      // Exactly the limit, then the zero: nothing was cut.
+      {CF_UNICODETEXT, std::string(32766, '\n') + "\r\n", nullptr, "Cannot Paste",
+       "貼り付けたテキストはパズルとして読めません。\nパズルが見つかりません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 90) + " (" + std::to_string(c.text.size()) + " characters)");
+    NewBoard(16);
+    const Layers before = Snapshot();
+    if (c.format == CF_TEXT) {
+      PutAnsi(c.text);
+    } else {
+      PutUnicode(std::wstring(c.text.begin(), c.text.end()));
+    }
+    Paste();
+    const auto seen = watcher_->TakeSeen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, c.caption);
+    EXPECT_EQ(seen[0].text, c.message);
+    if (c.board != nullptr) {
+      ExpectNineBoard(c.board);
+    } else {
+      EXPECT_TRUE(SameLayers(Snapshot(), before));
+    }
+  }
+}
+
+// Another window holds the clipboard open: the paste says the clipboard could
+// not be opened, not that it holds no text.
+TEST_F(PuzzleIoTest, ClipboardHeldOpenElsewhereIsReportedAsSuch) {
+  PutAnsi(kTop95);
+  EnterClue(3, 4, 7);
+  const Layers before = Snapshot();
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool held = false;
+  std::thread other([&] {
+    held = OpenClipboard(nullptr) != 0;
+    SetEvent(opened);
+    WaitForSingleObject(done, 10000);
+    if (held) CloseClipboard();
+  });
+  WaitForSingleObject(opened, 10000);
+  Paste();
+  SetEvent(done);
+  other.join();
+  CloseHandle(opened);
+  CloseHandle(done);
+  ASSERT_TRUE(held);
+  const auto seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Cannot Paste");
+  EXPECT_EQ(seen[0].text, "クリップボードを開けませんでした。");
   EXPECT_TRUE(SameLayers(Snapshot(), before));
 }
 
@@ -282,7 +359,7 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   ExpectNineBoard(kTop95);
 
   // An input-data file of 16x16 with the clue 10, and a few bytes after its
-  // clues, within the length of the largest board.
+  // clues.
   InputData data = {};
   data.gridSize = 16;
   data.given[0][0] = 10;
@@ -297,6 +374,16 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   EXPECT_EQ(board.fixed[15][15], 16);
   EXPECT_EQ(board.given[1][0], 0);
 
+  // Longer than any board: what follows the clues is no part of it.
+  data.given[3][3] = 7;
+  bytes = EncodeInputData(data);
+  bytes.resize(1 << 20, 'x');
+  Drop(WriteTemp("long.cvn", std::string(bytes.begin(), bytes.end())));
+  EXPECT_TRUE(watcher_->TakeSeen().empty());
+  ASSERT_EQ(board.gridSize, 16);
+  EXPECT_EQ(board.given[0][0], 10);
+  EXPECT_EQ(board.given[3][3], 7);
+  EXPECT_EQ(board.fixed[15][15], 16);
   // A damaged input-data file: the load command's message, the board kept.
   const Layers before = Snapshot();
   Drop(WriteTemp("damaged.cvn", std::string("\x01\x02\x72\x10\x05", 5)));
@@ -304,13 +391,6 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "不正なファイルです。");
   EXPECT_EQ(seen[0].text, "不正なファイルです。");
-  EXPECT_TRUE(SameLayers(Snapshot(), before));
-  // Longer than any board: the same, however good its start.
-  bytes.resize(kMaxInputDataFileSize + 1, 'x');
-  Drop(WriteTemp("long.cvn", std::string(bytes.begin(), bytes.end())));
-  seen = watcher_->TakeSeen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].caption, "不正なファイルです。");
   EXPECT_TRUE(SameLayers(Snapshot(), before));
   // A text that is no puzzle: the file, the place and why.
   const std::string path = WriteTemp("short.txt", "\n\n1 2 3 4\n");
@@ -321,6 +401,14 @@ TEST_F(PuzzleIoTest, DroppedFilesOpenLikeTheLoadCommand) {
   EXPECT_EQ(seen[0].text.find(path), 0u) << seen[0].text;
   EXPECT_NE(seen[0].text.find("3 行 1 文字目"), std::string::npos) << seen[0].text;
   EXPECT_TRUE(SameLayers(Snapshot(), before));
+
+  // Several files at once: the first opens, and the user hears of the rest.
+  Drop(WriteTemp("first.txt", kTop95), WriteTemp("second.txt", kTwoSolutions));
+  seen = watcher_->TakeSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Several Files");
+  EXPECT_EQ(seen[0].text, "ファイルが複数あります。\n最初のファイルだけを開きました。");
+  ExpectNineBoard(kTop95);
 }
 
 TEST_F(PuzzleIoTest, CommandLineOpensTheFileItNames) {

@@ -2,6 +2,8 @@
 // menu texts and marks, and the two ways the program ends.
 #include "app/shell.h"
 
+#include <utility>
+
 #include "app/commands.h"
 #include "solver/board.h"
 #include "tests/win/window_fixture.h"
@@ -158,6 +160,19 @@ TEST_F(ShellTest, HelpFileIsFoundBesideTheProgramFromAnyCurrentDirectory) {
   directory.resize(directory.find_last_of('\\') + 1);
   EXPECT_EQ(path, directory + "cv_help.chm");
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+}
+
+// The folder of a program whose path holds characters with 0x5C as their
+// second byte in code page 932 (表, ソ, 能, 予, 十, 申) ends at a real backslash.
+TEST(HelpFileTest, HelpFileBesideAProgramSplitsItsPathByCharacter) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Corvana\\Corvana.exe", "C:\\Corvana\\cv_help.chm"},
+      {"C:\\ソフト\\ソルバー表.exe", "C:\\ソフト\\cv_help.chm"},
+      {"D:\\予定表\\十申", "D:\\予定表\\cv_help.chm"},
+      {"能.exe", "cv_help.chm"},
+      {"C:/表/x.exe", "C:/表/cv_help.chm"},
+  };
+  for (const auto& [program, help] : cases) EXPECT_EQ(HelpFileBeside(program), help) << program;
 }
 
 TEST_F(ShellTest, AboutShowsTheVersionAndTheWarningAboutSparse25Boards) {

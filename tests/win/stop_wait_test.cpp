@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "app/shell.h"
 #include "solver/board.h"
 #include "tests/win/window_fixture.h"
 #include "view/canvas.h"
@@ -116,6 +117,39 @@ TEST_F(StopWaitTest, AWindowClosedByAnotherThreadWhileAStopWaitsEndsTheProgram) 
   MSG quit;
   ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);
+}
+
+// A close that arrives while a command's stop step waits ends the command
+// there: it neither changes the board nor draws on the closed window, and a
+// start starts no worker, which would outlive the program's loop.
+TEST_F(StopWaitTest, ACloseWhileACommandsStopWaitsEndsTheCommandThere) {
+  watcher_.reset();
+  for (int command : {500, 200, 300, 301}) {
+    SCOPED_TRACE(command);
+    if (window_ == nullptr) window_ = CreateMainWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(window_, nullptr);
+    PumpMessages();
+    const HWND box = SolveIntoTheResultBox();
+    ASSERT_NE(box, nullptr) << "the worker's result box never showed";
+    const HWND window = window_;
+    std::thread other([&] {
+      SendNotifyMessageA(window, WM_CLOSE, 0, 0);
+      Sleep(300);
+      PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    Command(command);
+    other.join();
+    EXPECT_FALSE(IsWindow(window));
+    window_ = nullptr;
+    EXPECT_EQ(board.searchStopped.load(), 1) << "a worker started on the closed window";
+    EXPECT_EQ(board.gridSize, 9);
+    EXPECT_EQ(board.given[0][0], 1) << "the command went on after the close";
+    EXPECT_EQ(canvas, nullptr);
+    MSG message;
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
 }
 
 }  // namespace
