@@ -177,6 +177,9 @@ TEST(CliTest, OptionsAndTheirMistakes) {
   }
   EXPECT_EQ(Solve("--print-clues " + cvn).out, kTwoSolutions + "\n--\n");
   EXPECT_EQ(ReadFile("--worker"), "") << "no file is named after an option";
+  const CliRun help = Solve("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--generate COUNT --size"), std::string::npos) << help.out;
 }
 
 TEST(CliTest, PropagateAndStatsAndSixteenByNumbers) {

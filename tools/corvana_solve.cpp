@@ -131,6 +131,9 @@ int main(int argc, char** argv) {
   switch (ParseOptions(argc, argv, &options)) {
     case ParseResult::kHelp:
       PrintUsage(stdout);
+#ifndef CORVANA_SOLVE_WITHOUT_MAKER
+      PrintMakerUsage(stdout);
+#endif
       return 0;
     case ParseResult::kRefused:
       PrintUsage(stderr);

@@ -221,6 +221,8 @@ bool WantsMaker(int argc, char** argv) {
   return false;
 }
 
+void PrintMakerUsage(std::FILE* out) { std::fputs(kUsage, out); }
+
 int RunMakerTool(int argc, char** argv) {
   MakerOptions options;
   if (!ParseMaker(argc, argv, &options)) {
