@@ -14,6 +14,7 @@
 #include "maker/svg.h"
 #include "tools/maker_generate.h"
 #include "tools/puzzle_input.h"
+#include "tools/solve_options.h"
 
 namespace {
 
@@ -49,11 +50,6 @@ struct MakerOptions {
   std::vector<std::string> files;
 };
 
-bool Refuse(const std::string& why) {
-  std::fprintf(stderr, "corvana-solve: %s\n", why.c_str());
-  return false;
-}
-
 bool IsWholeNumber(const char* text) {
   if (*text == '\0') return false;
   for (; *text != '\0'; ++text) {
@@ -79,21 +75,6 @@ std::vector<std::string> WithCountLimit(int argc, char** argv) {
   return args;
 }
 
-// Options that need a value and got none, or another option in its place
-// (CLI11 would take that as the value).
-bool ValuesPresent(const CLI::App& app, const std::vector<std::string>& args) {
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    const CLI::Option* option = args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
-    if (option == nullptr || option->get_items_expected_min() == 0) continue;
-    if (i + 1 == args.size() || args[i + 1].empty() ||
-        app.get_option_no_throw(args[i + 1]) != nullptr) {
-      return Refuse(args[i] + " needs a value");
-    }
-    ++i;
-  }
-  return true;
-}
-
 bool ParseMaker(int argc, char** argv, MakerOptions* options) {
   CLI::App app;
   app.set_help_flag();
@@ -111,44 +92,44 @@ bool ParseMaker(int argc, char** argv, MakerOptions* options) {
   app.add_option("--svg", options->svg);
   app.add_option("files", options->files);
   std::vector<std::string> args = WithCountLimit(argc, argv);
-  if (!ValuesPresent(app, args)) return false;
+  if (!OptionValuesPresent(app, args)) return false;
   std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
   try {
     app.parse(args);
   } catch (const CLI::ParseError& error) {
     const std::string what = error.what();
     if (what.find("--count") != std::string::npos) {
-      return Refuse("--count takes a LIMIT from 1 to 1000000");
+      return RefuseOption("--count takes a LIMIT from 1 to 1000000");
     }
     if (what.find("--generate") != std::string::npos) {
-      return Refuse("--generate takes a COUNT from 1 to 1000000");
+      return RefuseOption("--generate takes a COUNT from 1 to 1000000");
     }
-    return Refuse(what);
+    return RefuseOption(what);
   }
   const std::vector<std::string> extras = app.remaining();
   for (size_t i = 0; i < extras.size(); ++i) {
-    if (extras[i] != "--") return Refuse("unknown option '" + extras[i] + "'");
+    if (extras[i] != "--") return RefuseOption("unknown option '" + extras[i] + "'");
     options->files.insert(options->files.end(), extras.begin() + i + 1, extras.end());
     break;
   }
   const bool generating = options->generate > 0;
   const int modes = (options->countLimit > 0) + options->rate + options->explain + generating;
-  if (modes > 1) return Refuse("--count, --rate, --explain and --generate go one at a time");
+  if (modes > 1) return RefuseOption("--count, --rate, --explain and --generate go one at a time");
   const bool forMaking = options->size != 0 || !options->seed.empty() || options->minimal ||
                          options->symmetric || !options->grade.empty();
   if (!generating && forMaking) {
-    return Refuse("--size, --seed, --minimal, --symmetric and --grade go with --generate");
+    return RefuseOption("--size, --seed, --minimal, --symmetric and --grade go with --generate");
   }
   if (generating) {
     if (options->size != 9 && options->size != 16 && options->size != 25) {
-      return Refuse("--generate needs --size 9, 16 or 25");
+      return RefuseOption("--generate needs --size 9, 16 or 25");
     }
     GradeLevel level;
     if (!options->grade.empty() && !GradeOfWord(options->grade, &level)) {
-      return Refuse("--grade takes " + std::string(GradeWords()) + ", not '" + options->grade +
-                    "'");
+      return RefuseOption("--grade takes " + std::string(GradeWords()) + ", not '" +
+                          options->grade + "'");
     }
-    if (!options->files.empty()) return Refuse("--generate reads no files");
+    if (!options->files.empty()) return RefuseOption("--generate reads no files");
   }
   if (options->files.empty()) options->files.push_back("-");
   return true;

@@ -21,20 +21,33 @@ void PrintUsage(std::FILE* out) {
       out);
 }
 
-namespace {
-
-bool Refuse(const std::string& why) {
+bool RefuseOption(const std::string& why) {
   std::fprintf(stderr, "corvana-solve: %s\n", why.c_str());
   return false;
 }
 
+bool OptionValuesPresent(const CLI::App& app, const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    const CLI::Option* option = args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+    if (option == nullptr || option->get_items_expected_min() == 0) continue;
+    if (i + 1 == args.size() || args[i + 1].empty() ||
+        app.get_option_no_throw(args[i + 1]) != nullptr) {
+      return RefuseOption(args[i] + " needs a value");
+    }
+    ++i;
+  }
+  return true;
+}
+
+namespace {
+
 // The rules between options that CLI11 does not state.
 bool CheckTogether(const Options& options) {
   if (!options.writeCvn.empty() && options.files.size() > 1) {
-    return Refuse("--write-cvn reads one file");
+    return RefuseOption("--write-cvn reads one file");
   }
   if (!options.writeCvn.empty() && options.printClues) {
-    return Refuse("--write-cvn and --print-clues do not go together");
+    return RefuseOption("--write-cvn and --print-clues do not go together");
   }
   return true;
 }
@@ -55,25 +68,16 @@ ParseResult ParseOptions(int argc, char** argv, Options* options) {
   app.add_option("--write-cvn", options->writeCvn);
   app.add_flag("--worker", options->worker);
   app.add_option("files", options->files);
-  // CLI11 would take the next argument for the value even when it is another
-  // option: "--write-cvn --worker" would write a file named "--worker".
-  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
-    const CLI::Option* option = argv[i][0] == '-' ? app.get_option_no_throw(argv[i]) : nullptr;
-    if (option == nullptr || option->get_items_expected_min() == 0) continue;
-    if (i + 1 == argc || argv[i + 1][0] == '\0' ||
-        app.get_option_no_throw(argv[i + 1]) != nullptr) {
-      Refuse(std::string(argv[i]) + " needs a value");
-      return ParseResult::kRefused;
-    }
-    ++i;
+  if (!OptionValuesPresent(app, std::vector<std::string>(argv + 1, argv + argc))) {
+    return ParseResult::kRefused;
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const std::string what = error.what();
-    Refuse(what.find("--solutions") != std::string::npos
-               ? "--solutions takes a whole number from 1 up"
-               : what);
+    RefuseOption(what.find("--solutions") != std::string::npos
+                     ? "--solutions takes a whole number from 1 up"
+                     : what);
     return ParseResult::kRefused;
   }
   if (help) return ParseResult::kHelp;
@@ -81,7 +85,7 @@ ParseResult ParseOptions(int argc, char** argv, Options* options) {
   const std::vector<std::string> extras = app.remaining();
   for (size_t i = 0; i < extras.size(); ++i) {
     if (extras[i] != "--") {
-      Refuse("unknown option '" + extras[i] + "'");
+      RefuseOption("unknown option '" + extras[i] + "'");
       return ParseResult::kRefused;
     }
     options->files.insert(options->files.end(), extras.begin() + i + 1, extras.end());

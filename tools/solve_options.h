@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 struct Options {
   int solutions = 1;
   bool propagate = false;
@@ -23,3 +27,12 @@ enum class ParseResult { kRun, kHelp, kRefused };
 ParseResult ParseOptions(int argc, char** argv, Options* options);
 
 void PrintUsage(std::FILE* out);
+
+// "corvana-solve: why" on standard error; false.
+bool RefuseOption(const std::string& why);
+
+// False, with "X needs a value" on standard error, when an option of app that
+// takes a value has none in args (argv without the program, up to "--"), or
+// another option in its place: CLI11 would take that as the value, and
+// "--write-cvn --worker" would write a file named "--worker".
+bool OptionValuesPresent(const CLI::App& app, const std::vector<std::string>& args);
