@@ -14,6 +14,7 @@
 
 #include "solver/board.h"
 #include "solver/propagate.h"
+#include "solver/search.h"
 #include "tests/fake_window.h"
 #include "tests/test_support.h"
 
@@ -369,6 +370,52 @@ TEST_F(WorkerTest, AStartInPlaceEndsWhenAnotherThreadStopsIt) {
   EXPECT_EQ(CountCalls(WindowCall::kDrawBoard), 0);
   EXPECT_EQ(board.solutionShown, 0);
   EXPECT_NE(board.shown[0][0], 0) << "the partial search state stays on the board";
+}
+
+// Ctrl+C copies the board while the worker may be writing it. The worker is
+// held in the middle of a step, just after its first digit, and the window
+// thread copies then: the copy must hold the whole step, never a part. The
+// steps are propagation (its digits are the cells left fixed) and, with the
+// search too fast for a progress drawing, the found solution (every cell).
+TEST_F(WorkerTest, ACopyDuringASolveHoldsNoHalfStep) {
+  for (const bool inSolution : {false, true}) {
+    LoadBoard(kHard);
+    ResetFakeWindow();
+    workerHeld.store(false);
+    std::atomic<bool> copied{false};
+    const auto gate = [&] {
+      if (workerHeld.exchange(true)) return;
+      // Long enough for an unguarded copy to land inside the step.
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+      while (!copied.load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+      }
+    };
+    SetProgressPace(3600.0, 3600.0);
+    if (inSolution)
+      SetProgressGate(gate);
+    else
+      SetPlacementGate(gate);
+    StartSearch(nullptr);
+    while (!workerHeld.load()) std::this_thread::yield();
+    int32_t copy[kMaxGridSize][kMaxGridSize];
+    CopyShown(copy);
+    copied.store(true);
+    WaitForWorker(nullptr);
+    SetProgressGate(nullptr);
+    SetPlacementGate(nullptr);
+    SetProgressPace(0.1, 0.25);
+    ASSERT_EQ(board.solutionShown, 1);
+    int kept = 0, written = 0;
+    for (int y = 0; y < 9; ++y) {
+      for (int x = 0; x < 9; ++x) {
+        if (!inSolution && board.fixed[x][y] == 0) continue;
+        ++written;
+        kept += copy[x][y] == board.shown[x][y];
+      }
+    }
+    EXPECT_EQ(kept, written) << (inSolution ? "solution" : "propagation") << " copied in part";
+  }
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
