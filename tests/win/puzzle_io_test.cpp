@@ -189,16 +189,6 @@ TEST_F(PuzzleIoTest, ClipboardRefusalSaysWhereAndKeepsTheBoard) {
   EXPECT_TRUE(SameLayers(Snapshot(), before));
   EXPECT_TRUE(IsChecked(300));
 
-  // A line longer than any board's: the reason is given, not just the place.
-  PutUnicode(std::wstring(kLongestPuzzleLine + 1, L'7'));
-  Paste();
-  seen = watcher_->TakeSeen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_NE(seen[0].text.find("1 行 1 文字目：この行は 65536 バイトを超えています。"),
-            std::string::npos)
-      << seen[0].text;
-  EXPECT_TRUE(SameLayers(Snapshot(), before));
-
   // No text at all.
   ASSERT_TRUE(OpenClipboard(window_));
   EmptyClipboard();
