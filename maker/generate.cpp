@@ -15,8 +15,8 @@ namespace {
 // 25x25 the second solutions close to the grid are found by
 // FindNearSolution first; of the rest, thousands of oracle nodes found about
 // two in three at some 70 ms each and spent as long failing on the others,
-// which the clause search finds in under a tenth of a second, so the oracle
-// only gets a glance there.
+// which the clause search, led by the grid's digits as well, finds in a few
+// hundredths of a second, so the oracle only gets a glance there.
 template <int N>
 constexpr int64_t kOracleBudget = N == 25 ? 60 : 2 * GridShape<N>::kCells;
 template <int N>
@@ -26,7 +26,7 @@ const std::atomic<int32_t> kNeverStop{0};
 
 enum class Answer { kNo, kYes, kUnknown };
 
-// Whether any solution lies within `masks`. The search tries the digits of
+// Whether any solution lies within `masks`. Both searches try the digits of
 // `near` first: a second solution of a puzzle that lost a needed clue mostly
 // differs from the first in a few cells.
 template <int N>
@@ -42,7 +42,7 @@ Answer HasSolution(const uint32_t* masks, const uint8_t* near) {
   Outcome outcome = Solve(root, query, context, witness);
   if constexpr (N != 9) {
     if (outcome == Outcome::kOverBudget) {
-      outcome = FindAny<N>(masks, context, 0, witness);
+      outcome = FindAny<N>(masks, near, context, 0, witness);
     }
   }
   switch (outcome) {
