@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "maker/near_solution.h"
 #include "solver/engine/clause_search.h"
 #include "solver/engine/engine.h"
 #include "solver/engine/oracle.h"
@@ -10,11 +11,14 @@
 namespace {
 
 // Nodes the oracle may spend on one question on 16x16 and 25x25 before the
-// clause search takes it over (on 25x25 the oracle, led by the grid's
-// digits, finds most second solutions in a few thousand nodes, where the
-// clause search takes far longer); a fill that runs longer starts again.
+// clause search takes it over; a fill that runs longer starts again. On
+// 25x25 the second solutions close to the grid are found by
+// FindNearSolution first; of the rest, thousands of oracle nodes found about
+// two in three at some 70 ms each and spent as long failing on the others,
+// which the clause search, led by the grid's digits as well, finds in a few
+// hundredths of a second, so the oracle only gets a glance there.
 template <int N>
-constexpr int64_t kOracleBudget = (N == 25 ? 20 : 2) * GridShape<N>::kCells;
+constexpr int64_t kOracleBudget = N == 25 ? 60 : 2 * GridShape<N>::kCells;
 template <int N>
 constexpr int64_t kFillBudget = 40 * GridShape<N>::kCells;
 
@@ -22,7 +26,7 @@ const std::atomic<int32_t> kNeverStop{0};
 
 enum class Answer { kNo, kYes, kUnknown };
 
-// Whether any solution lies within `masks`. The search tries the digits of
+// Whether any solution lies within `masks`. Both searches try the digits of
 // `near` first: a second solution of a puzzle that lost a needed clue mostly
 // differs from the first in a few cells.
 template <int N>
@@ -38,7 +42,7 @@ Answer HasSolution(const uint32_t* masks, const uint8_t* near) {
   Outcome outcome = Solve(root, query, context, witness);
   if constexpr (N != 9) {
     if (outcome == Outcome::kOverBudget) {
-      outcome = FindAny<N>(masks, context, 0, witness);
+      outcome = FindAny<N>(masks, near, context, 0, witness);
     }
   }
   switch (outcome) {
@@ -109,6 +113,7 @@ bool StaysUnique(const uint8_t* puzzle, const uint8_t* grid, const Removal& remo
     const int cell = removal.cells[k];
     const uint32_t digit = uint32_t{1} << (grid[cell] - 1);
     masks[cell] = Shape::kAll & ~digit;
+    if (N == 25 && FindNearSolution<N>(masks, grid, cell)) return false;
     if (HasSolution<N>(masks, grid) != Answer::kNo) return false;
     masks[cell] = digit;
   }

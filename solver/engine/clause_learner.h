@@ -100,6 +100,9 @@ struct Learner {
   int side;
   uint32_t taken;
   bool proving;
+  // The digit each decision tries in a cell, where the cell allows it (null:
+  // the most active one).
+  const uint8_t* preferred;
 
   static constexpr int kVars = kCells * N;
   static constexpr int kUnits = GridShape<N>::kUnits;

@@ -316,14 +316,16 @@ Outcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t 
 }
 
 template <int N>
-Outcome FindAny(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
-                uint8_t* witness) {
+Outcome FindAny(const uint32_t* masks, const uint8_t* preferred, const EngineContext& context,
+                int64_t conflictBudget, uint8_t* witness) {
   Learner<N>& s = learners<N>[0];
   s.race = nullptr;
   Effort effort;
   Outcome outcome = Outcome::kNone;
+  s.preferred = preferred;
   if (Load(&s, masks))
     outcome = FindSolution(&s, kNoLit, context, conflictBudget, &effort, witness);
+  s.preferred = nullptr;
   *context.steps += effort.conflicts + effort.decisions;
   return outcome;
 }
@@ -369,7 +371,9 @@ Outcome SmallestCompletion(const uint32_t* masks, int from, const EngineContext&
 
 template Outcome CountToTwo<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
 template Outcome CountToTwo<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
-template Outcome FindAny<16>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
-template Outcome FindAny<25>(const uint32_t*, const EngineContext&, int64_t, uint8_t*);
+template Outcome FindAny<16>(const uint32_t*, const uint8_t*, const EngineContext&, int64_t,
+                             uint8_t*);
+template Outcome FindAny<25>(const uint32_t*, const uint8_t*, const EngineContext&, int64_t,
+                             uint8_t*);
 template Outcome SmallestCompletion<16>(const uint32_t*, int, const EngineContext&, uint8_t*);
 template Outcome SmallestCompletion<25>(const uint32_t*, int, const EngineContext&, uint8_t*);

@@ -22,10 +22,12 @@ Outcome CountToTwo(const uint32_t* masks, const EngineContext& context, int64_t 
 
 // Looks for any solution within `masks`: kFound with it in `witness`, kNone,
 // kStopped, or kOverBudget after `conflictBudget` contradictions (0: no limit)
-// or when the clauses fill their room. Never races a second search.
+// or when the clauses fill their room. Each decision tries the digit of
+// `preferred` in its cell where it can (null: none preferred). Never races a
+// second search.
 template <int N>
-Outcome FindAny(const uint32_t* masks, const EngineContext& context, int64_t conflictBudget,
-                uint8_t* witness);
+Outcome FindAny(const uint32_t* masks, const uint8_t* preferred, const EngineContext& context,
+                int64_t conflictBudget, uint8_t* witness);
 
 // Turns `best`, a solution within `masks`, into the smallest solution in
 // reading order that keeps best's digits in the cells before `from`: each

@@ -16,7 +16,8 @@ namespace {
 // than one place left in a unit; the one whose variables took part in the
 // most recent conflicts for the square of their number wins (a unit's digit
 // only when it has no more places than the best cell has digits), and its
-// most active variable is set. -1 when every cell is decided.
+// most active variable is set (the preferred digit's, where the learner has
+// one and it is among them). -1 when every cell is decided.
 template <int N>
 int ChooseVariable(const Learner<N>& s) {
   constexpr double kTiny = 1e-9;
@@ -77,9 +78,15 @@ int ChooseVariable(const Learner<N>& s) {
   if (bestUnit >= 0) {
     const uint16_t* cells = s.tables->units[bestUnit];
     for (uint32_t r = s.places[bestUnit][bestDigit]; r != 0; r &= r - 1) {
-      consider(cells[LowestIndex(r)] * N + bestDigit);
+      const int cell = cells[LowestIndex(r)];
+      if (s.preferred != nullptr && s.preferred[cell] == bestDigit + 1) return cell * N + bestDigit;
+      consider(cell * N + bestDigit);
     }
   } else {
+    if (s.preferred != nullptr && s.preferred[bestCell] != 0 &&
+        (s.domain[bestCell] & (uint32_t{1} << (s.preferred[bestCell] - 1))) != 0) {
+      return bestCell * N + s.preferred[bestCell] - 1;
+    }
     for (uint32_t r = s.domain[bestCell]; r != 0; r &= r - 1) {
       consider(bestCell * N + LowestIndex(r));
     }
