@@ -2,6 +2,7 @@
 
 #include "maker/maker.h"
 #include "solver/engine/engine.h"
+#include "solver/grid_size.h"
 
 namespace {
 
@@ -31,14 +32,8 @@ MakerBoard BoardOf(const InputData& data) {
 }
 
 int64_t CountBoard(const MakerBoard& puzzle, int64_t limit) {
-  switch (puzzle.size) {
-    case 9:
-      return CountOfSize<9>(puzzle, limit);
-    case 16:
-      return CountOfSize<16>(puzzle, limit);
-    default:
-      return CountOfSize<25>(puzzle, limit);
-  }
+  return ForGridSize(puzzle.size,
+                     [&](auto side) { return CountOfSize<decltype(side)::value>(puzzle, limit); });
 }
 
 std::string CountText(int64_t count, int64_t limit) {

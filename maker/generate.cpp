@@ -7,6 +7,7 @@
 #include "solver/engine/clause_search.h"
 #include "solver/engine/engine.h"
 #include "solver/engine/oracle.h"
+#include "solver/grid_size.h"
 
 namespace {
 
@@ -151,12 +152,6 @@ MakerBoard MakeOfSize(const MakeRequest& request, MakerRandom* random) {
 }  // namespace
 
 MakerBoard MakePuzzle(const MakeRequest& request, MakerRandom* random) {
-  switch (request.size) {
-    case 9:
-      return MakeOfSize<9>(request, random);
-    case 16:
-      return MakeOfSize<16>(request, random);
-    default:
-      return MakeOfSize<25>(request, random);
-  }
+  return ForGridSize(request.size,
+                     [&](auto side) { return MakeOfSize<decltype(side)::value>(request, random); });
 }

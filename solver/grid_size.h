@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 // Storage of every board layer is sized for the largest side.
 constexpr int32_t kMaxGridSize = 25;
@@ -15,3 +16,18 @@ constexpr int32_t BoxSizeFor(int32_t gridSize) {
 
 // True for the three board sides the program knows.
 constexpr bool IsGridSize(int32_t gridSize) { return BoxSizeFor(gridSize) != 0; }
+
+// call(std::integral_constant<int, N>{}) for the board side N, so that code
+// templated on the side is reached from a side known only at run time; a side
+// the program does not know is taken as 25.
+template <typename Call>
+decltype(auto) ForGridSize(int32_t gridSize, Call&& call) {
+  switch (gridSize) {
+    case 9:
+      return call(std::integral_constant<int, 9>{});
+    case 16:
+      return call(std::integral_constant<int, 16>{});
+    default:
+      return call(std::integral_constant<int, 25>{});
+  }
+}

@@ -156,18 +156,8 @@ int SearchFrom(WindowHandle window, int x, int y) {
   searchWindow = window;
   nextDraw = board.showProgress.load() != 0 ? Clock::now() + progressFirst : kNotTimed;
   const EngineContext context = {&board.searchStopped, &searchSteps, &searchWatch};
-  Outcome outcome = Outcome::kNone;
-  switch (n) {
-    case 9:
-      outcome = Run<9>(resuming, context);
-      break;
-    case 16:
-      outcome = Run<16>(resuming, context);
-      break;
-    case 25:
-      outcome = Run<25>(resuming, context);
-      break;
-  }
+  const Outcome outcome =
+      ForGridSize(n, [&](auto side) { return Run<decltype(side)::value>(resuming, context); });
   if (outcome == Outcome::kStopped) return kSearchStopped;
   if (outcome == Outcome::kNone) return kSearchFailed;
   if (!ShowSolution(window)) return kSearchStopped;

@@ -77,9 +77,7 @@ std::vector<std::string> WithCountLimit(int argc, char** argv) {
 
 bool ParseMaker(int argc, char** argv, MakerOptions* options) {
   CLI::App app;
-  app.set_help_flag();
-  app.allow_extras();  // reported below in our own words
-  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  SetUpOptionParser(&app);
   app.add_option("--count", options->countLimit)->check(CLI::Range(1LL, 1000000LL));
   app.add_flag("--rate", options->rate);
   app.add_flag("--explain", options->explain);

@@ -26,6 +26,12 @@ bool RefuseOption(const std::string& why) {
   return false;
 }
 
+void SetUpOptionParser(CLI::App* app) {
+  app->set_help_flag();
+  app->allow_extras();  // reported in our own words
+  app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
 bool OptionValuesPresent(const CLI::App& app, const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const CLI::Option* option = args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
@@ -56,9 +62,7 @@ bool CheckTogether(const Options& options) {
 
 ParseResult ParseOptions(int argc, char** argv, Options* options) {
   CLI::App app;
-  app.set_help_flag();
-  app.allow_extras();  // reported below in our own words
-  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  SetUpOptionParser(&app);
   bool help = false;
   app.add_flag("-h,--help", help);
   app.add_option("--solutions", options->solutions)->check(CLI::Range(1, 1000000));

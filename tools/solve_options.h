@@ -28,6 +28,10 @@ ParseResult ParseOptions(int argc, char** argv, Options* options);
 
 void PrintUsage(std::FILE* out);
 
+// The parser's ways for both command lines: no help flag of its own, unknown
+// arguments left for the caller to report, the last of a repeated option.
+void SetUpOptionParser(CLI::App* app);
+
 // "corvana-solve: why" on standard error; false.
 bool RefuseOption(const std::string& why);
 
