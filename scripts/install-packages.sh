@@ -12,5 +12,12 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
+# A mirror in the middle of a sync fails the update now and then; try again,
+# and if it keeps failing go on with the lists there are: the install below
+# says clearly what it cannot find.
+for attempt in 1 2 3; do
+  $sudo apt-get update -qq && break
+  echo "apt-get update failed (attempt $attempt of 3)" >&2
+  if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
+done
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
