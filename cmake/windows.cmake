@@ -60,6 +60,36 @@ else()
   message(WARNING "chmcmd (Debian package fp-utils) or iconv not found: no cv_help.chm")
 endif()
 
+# corvana-solve for Windows, the same tool as the native one. CLI11 is
+# header-only; its folder is linked in alone, so that no other header of the
+# build machine's /usr/include comes before mingw's own.
+if(EXISTS /usr/include/CLI/CLI.hpp)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/cli11)
+  file(CREATE_LINK /usr/include/CLI ${CMAKE_BINARY_DIR}/cli11/CLI SYMBOLIC)
+  add_library(CLI11::CLI11 INTERFACE IMPORTED)
+  target_include_directories(CLI11::CLI11 INTERFACE ${CMAKE_BINARY_DIR}/cli11)
+  add_subdirectory(maker)
+  add_subdirectory(tools)
+  set_target_properties(corvana-solve PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME ToolReadsFilesAsTheyAre
+      COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/win/tool_test.sh
+        ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:corvana-solve>
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(ToolReadsFilesAsTheyAre PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+  endif()
+else()
+  message(WARNING "CLI11 (Debian package libcli11-dev) not found: no corvana-solve.exe")
+endif()
+
+# The search benchmark, against a Google Benchmark built for this target
+# (scripts/benchmark-windows.sh builds one and names it in benchmark_DIR).
+if(CORVANA_BENCHMARKS)
+  include(tests/benchmarks/benchmarks.cmake)
+  corvana_add_search_benchmark(search_benchmark corvana_core)
+  set_target_properties(search_benchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endif()
+
 # GoogleTest from the Debian source package, built for this target.
 if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -6,7 +6,7 @@
 # Source it; it defines corvana_runs_32bit, corvana_install_packages,
 # corvana_make_locale, corvana_start_xvfb and corvana_find_window.
 
-CORVANA_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 \
+CORVANA_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest libcli11-dev wine wine64 \
 xvfb xdotool xclip fonts-ipafont-gothic fp-utils imagemagick x11-apps locales zip unzip python3"
 
 # Succeeds when this machine runs 32-bit (i386) Linux programs, which the

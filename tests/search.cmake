@@ -54,20 +54,7 @@ target_compile_definitions(search_protocol_test PRIVATE
 gtest_discover_tests(search_protocol_test DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
 
 if(CORVANA_BENCHMARKS)
-  find_package(benchmark REQUIRED)
-  foreach(variant IN ITEMS "" "_reference")
-    if(variant STREQUAL "")
-      set(core corvana_core)
-    else()
-      set(core corvana_core_reference)
-    endif()
-    add_executable(search_benchmark${variant}
-      ${CMAKE_CURRENT_LIST_DIR}/benchmarks/search_benchmark.cpp
-      ${PROJECT_SOURCE_DIR}/tools/silent_window.cpp
-    )
-    target_link_libraries(search_benchmark${variant} PRIVATE ${core} benchmark::benchmark)
-    target_compile_definitions(search_benchmark${variant} PRIVATE
-      CORVANA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    )
-  endforeach()
+  include(${CMAKE_CURRENT_LIST_DIR}/benchmarks/benchmarks.cmake)
+  corvana_add_search_benchmark(search_benchmark corvana_core)
+  corvana_add_search_benchmark(search_benchmark_reference corvana_core_reference)
 endif()

@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -124,10 +127,25 @@ bool TakeText(const std::string& name, Input* input, std::string* bytes,
   return true;
 }
 
+// The bytes as they are on disk: on Windows a descriptor opens in text mode
+// unless told otherwise, which would turn CR LF into LF and end the file at its
+// first 0x1A (a blank in a puzzle line), and would change an input-data file.
+int OpenBytes(const std::string& name) {
+#ifdef _WIN32
+  if (name == "-") {
+    _setmode(STDIN_FILENO, _O_BINARY);
+    return STDIN_FILENO;
+  }
+  return open(name.c_str(), O_RDONLY | O_BINARY);
+#else
+  return name == "-" ? STDIN_FILENO : open(name.c_str(), O_RDONLY);
+#endif
+}
+
 }  // namespace
 
 void ForEachPuzzle(const std::string& name, const std::function<bool(const Puzzle&)>& take) {
-  const int descriptor = name == "-" ? STDIN_FILENO : open(name.c_str(), O_RDONLY);
+  const int descriptor = OpenBytes(name);
   Input input = {descriptor, descriptor < 0, descriptor < 0};
   std::string bytes;
   while (bytes.size() < kFileKindBytes && bytes.find('\n') == std::string::npos &&

@@ -29,6 +29,9 @@ bool RefuseOption(const std::string& why) {
 void SetUpOptionParser(CLI::App* app) {
   app->set_help_flag();
   app->allow_extras();  // reported in our own words
+  // On Windows too a word that starts with '/' is a file (/data/puzzles.txt),
+  // never an option.
+  app->allow_windows_style_options(false);
   app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
