@@ -24,30 +24,28 @@ struct Line9 {
 uint32_t FirePlaces(Line9 line, int filled) {
   uint32_t masks[9];
   for (int i = 0; i < 9; ++i) masks[i] = rules9.cells[line.first + line.stride * i];
-  // Only a mask that two cells share can be a subset's; on 9x9 a mask is
-  // under 512, so the masks seen fit in 512 bits.
+  // Only a mask that two cells share can be a subset's, and each such mask
+  // is met again after its first cell; on 9x9 a mask is under 512, so the
+  // masks seen fit in 512 bits.
   uint64_t seen[8] = {};
-  bool shared = false;
-  for (int i = 0; i < 9 && !shared; ++i) {
+  uint32_t again = 0;
+  for (int i = 0; i < 9; ++i) {
     const uint32_t m = masks[i];
     if (IsSingle(m)) continue;
     const uint64_t bit = uint64_t{1} << (m & 63);
-    shared = (seen[m >> 6] & bit) != 0;
+    again |= uint32_t{(seen[m >> 6] & bit) != 0} << i;
     seen[m >> 6] |= bit;
   }
-  if (!shared) return 0;
   uint32_t fire = 0;
-  uint32_t read = 0;
-  for (int i = 0; i < 9; ++i) {
-    const uint32_t m = masks[i];
-    if ((read >> i & 1) != 0 || IsSingle(m)) continue;
+  while (again != 0) {
+    const uint32_t m = masks[LowestIndex(again)];
     uint32_t same = 0;
     uint32_t touched = 0;
     for (int j = 0; j < 9; ++j) {
       same |= uint32_t{masks[j] == m} << j;
       touched |= uint32_t{(masks[j] & m) != 0} << j;
     }
-    read |= same;
+    again &= ~same;
     const int s = CountOf(m);
     if (s == 3 || s == filled || CountOf(same) != s || (touched & ~same) == 0) continue;
     fire |= same;
