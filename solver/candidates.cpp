@@ -67,18 +67,14 @@ void DeriveFromMasks() {
 
 void MarkChanged(int index) { candidates.unitChanged[index >> 6] |= uint64_t{1} << (index & 63); }
 
-// flagsOfByte[b][i]: the flag of digit 8j + i + 1 in a mask whose byte j is b.
-struct FlagTable {
-  int32_t flags[256][8];
-  FlagTable() {
-    for (int b = 0; b < 256; ++b) {
-      for (int i = 0; i < 8; ++i) flags[b][i] = ((b >> i) & 1) ^ 1;
-    }
-  }
-};
-const FlagTable flagsOfByte;
-
 }  // namespace
+
+FlagTable::FlagTable() {
+  for (int b = 0; b < 256; ++b) {
+    for (int i = 0; i < 8; ++i) flags[b][i] = ((b >> i) & 1) ^ 1;
+  }
+}
+const FlagTable flagsOfByte;
 
 void InitCandidates() {
   const int n = board.gridSize;

@@ -69,3 +69,11 @@ void RuleOut(int x, int y, int v);
 
 // Sets board.eliminated from the masks, as the deferred calls would have.
 void WriteEliminatedFromMasks();
+
+// flagsOfByte.flags[b][i]: the flag of digit 8j + i + 1 for a cell whose mask
+// has byte j equal to b (1 where the bit is clear).
+struct FlagTable {
+  int32_t flags[256][8];
+  FlagTable();
+};
+extern const FlagTable flagsOfByte;

@@ -4,6 +4,7 @@
 #include "solver/board.h"
 #include "solver/candidates.h"
 #include "solver/geometry.h"
+#include "solver/propagate_9x9.h"
 #include "solver/subsets.h"
 
 // The rules read a unit's places for a digit as one mask (candidates.h): bit i
@@ -167,6 +168,10 @@ uint64_t ChangesSoFar() {
 // that finds every rule as it left it and does nothing either, so that
 // second idle pass is not run.
 void Propagate(WindowHandle window) {
+  if (board.gridSize == 9) {
+    Propagate9x9(window);
+    return;
+  }
   candidates.flagsDeferred = true;
   SetRuleShape();
   InitCandidates();
