@@ -52,7 +52,7 @@ bool Place9(WindowHandle window, int c, int d) {
   ++rules9.rowFilled[cell.y];
   ++rules9.columnFilled[cell.x];
   for (uint32_t own = rules9.cells[c]; own != 0; own &= own - 1) {
-    rules9.places[__builtin_ctz(own)].band[cell.band] &= ~cell.bit;
+    rules9.places[LowestIndex(own)].band[cell.band] &= ~cell.bit;
   }
   rules9.digitDirty |= rules9.cells[c];
   rules9.cells[c] = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "solver/bits.h"
 #include "solver/window_hooks.h"
 
 // Cells are numbered in reading order, c = 9y + x. A bitboard keeps a bit a
@@ -82,7 +83,7 @@ inline uint32_t TakeFromBand(int d, int b, uint32_t targets) {
   uint32_t& word = rules9.places[d].band[b];
   const uint32_t hit = word & targets;
   for (uint32_t rest = hit; rest != 0; rest &= rest - 1) {
-    TakeCandidate9(27 * b + __builtin_ctz(rest), d);
+    TakeCandidate9(27 * b + LowestIndex(rest), d);
   }
   return hit;
 }
