@@ -29,9 +29,10 @@ DATA=${CORVANA_DATA:-$ROOT/../shared/data}
   9x9_17clue_s1000
 
 CORVANA_32BIT=0
-if corvana_runs_32bit; then CORVANA_32BIT=1; else echo "benchmark-windows: no 32-bit run: $CORVANA_NO_32BIT_REASON"; fi
-export CORVANA_32BIT
+corvana_runs_32bit && CORVANA_32BIT=1
 corvana_install_packages g++ g++-multilib curl libcli11-dev
+[ $CORVANA_32BIT -eq 1 ] || echo "benchmark-windows: no 32-bit run: $CORVANA_NO_32BIT_REASON"
+export CORVANA_32BIT
 corvana_make_locale
 export CORVANA_WINEPREFIX=${CORVANA_WINEPREFIX:-$HOME/.cache/corvana-wine}
 WINE_RUN=$ROOT/cmake/wine-run

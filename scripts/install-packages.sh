@@ -20,4 +20,15 @@ for attempt in 1 2 3; do
   echo "apt-get update failed (attempt $attempt of 3)" >&2
   if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
 done
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install() {
+  $sudo apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null
+}
+install && exit 0
+# When one architecture's security index fails to load, the packages both
+# architectures share (zlib1g, libssl3, ...) have a newer version for one
+# than for the other, and apt gives up. The release's own versions exist for
+# both: try once more preferring them.
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+[ -n "$release" ] || exit 1
+echo "Installing again, preferring the packages of $release itself" >&2
+install -o APT::Default-Release="$release"

@@ -21,12 +21,9 @@ UPDATE_DOCS=0
 # shellcheck source=scripts/windows-env.sh
 . "$ROOT/scripts/windows-env.sh"
 CORVANA_32BIT=0
-if corvana_runs_32bit; then
-  CORVANA_32BIT=1
-else
-  echo "test-windows: the 32-bit run is skipped: $CORVANA_NO_32BIT_REASON"
-fi
+corvana_runs_32bit && CORVANA_32BIT=1
 corvana_install_packages
+[ $CORVANA_32BIT -eq 1 ] || echo "test-windows: the 32-bit run is skipped: $CORVANA_NO_32BIT_REASON"
 corvana_make_locale
 
 export CORVANA_WINEPREFIX=${CORVANA_WINEPREFIX:-$HOME/.cache/corvana-wine}

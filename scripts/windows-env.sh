@@ -46,8 +46,11 @@ corvana_runs_32bit() {
 
 # Installs the packages above and any named; with CORVANA_32BIT=1 (set by
 # the caller from corvana_runs_32bit) also the 32-bit Wine beside wine64.
+# When the 32-bit Wine cannot be installed (a mirror whose i386 index is
+# broken), installs the rest and sets CORVANA_32BIT=0 and
+# CORVANA_NO_32BIT_REASON, so the caller goes on with the 64-bit build.
 corvana_install_packages() {
-  local here extra=()
+  local here
   here=$(dirname "${BASH_SOURCE[0]}")
   if [ "${CORVANA_32BIT:-0}" = 1 ]; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -56,10 +59,13 @@ corvana_install_packages() {
       echo "Adding the i386 architecture for the 32-bit Wine"
       $sudo dpkg --add-architecture i386
     fi
-    extra=(wine32:i386)
+    # shellcheck disable=SC2086
+    "$here/install-packages.sh" $CORVANA_PACKAGES wine32:i386 "$@" && return 0
+    CORVANA_32BIT=0
+    CORVANA_NO_32BIT_REASON="apt could not install the 32-bit Wine (wine32:i386); its message is above"
   fi
   # shellcheck disable=SC2086
-  "$here/install-packages.sh" $CORVANA_PACKAGES "${extra[@]}" "$@"
+  "$here/install-packages.sh" $CORVANA_PACKAGES "$@"
 }
 
 corvana_make_locale() {
